@@ -1,0 +1,107 @@
+#pragma once
+// The desktop layer: what the floater needs of the window system, with no GUI
+// toolkit types. One implementation per window system (X11, in-memory for
+// tests; a Win32 one can sit beside them).
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Opaque window handle; 0 is "no window".
+using WindowId = std::uint64_t;
+// Registered message identifier; 0 means registration failed.
+using MessageId = std::uint32_t;
+// Global atom identifier; 0 is "no atom".
+using AtomId = std::uint32_t;
+
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool operator==(const Rect&) const = default;
+};
+
+// A message as it arrives at one of our own windows.
+struct Message {
+    WindowId target = 0;
+    MessageId id = 0;
+    std::int64_t wParam = 0;
+    std::int64_t lParam = 0;
+};
+
+// A 24-bit screen capture, rows top-down, bytes blue, green, red.
+struct Capture {
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+    std::vector<std::uint8_t> bgr;
+};
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // Top-level windows in the window system's stacking order, bottom first.
+    virtual std::vector<WindowId> topLevelWindows() = 0;
+    // Direct children, bottom of the stacking order first.
+    virtual std::vector<WindowId> children(WindowId parent) = 0;
+    // All descendants, depth first, each window before its own children,
+    // siblings in the order of children().
+    std::vector<WindowId> descendants(WindowId parent);
+
+    virtual std::string className(WindowId w) = 0;
+    // Title of a top-level window, or the text of a control; UTF-8, cut to
+    // maxChars characters. Empty when the window is gone.
+    virtual std::string windowText(WindowId w, std::size_t maxChars) = 0;
+    virtual bool isVisible(WindowId w) = 0;
+    virtual bool isMinimized(WindowId w) = 0;
+    // Outer rectangle in screen coordinates.
+    virtual std::optional<Rect> windowRect(WindowId w) = 0;
+    // The active document window of an MDI client, or 0.
+    virtual WindowId mdiActiveChild(WindowId mdiClient) = 0;
+
+    // First top-level window whose class and title equal the given texts
+    // (an absent criterion matches anything).
+    WindowId findWindow(const std::optional<std::string>& cls,
+                        const std::optional<std::string>& title);
+    // First child of parent with that class, or 0.
+    WindowId findChild(WindowId parent, const std::string& cls);
+
+    virtual MessageId registerMessage(const std::string& name) = 0;
+    virtual AtomId addAtom(const std::string& text) = 0;
+    // The atom's text cut to maxChars characters; empty for an unknown atom.
+    virtual std::string atomName(AtomId atom, std::size_t maxChars) = 0;
+    virtual void deleteAtom(AtomId atom) = 0;
+    // Delivers the message to the window. False when it could not be sent.
+    virtual bool sendMessage(WindowId target, MessageId msg, std::int64_t wParam,
+                             std::int64_t lParam) = 0;
+
+    virtual void restoreWindow(WindowId w) = 0;
+    virtual void raiseWindow(WindowId w) = 0;
+
+    // Whole-window capture including the frame where the system has one.
+    virtual std::optional<Capture> captureWindow(WindowId w) = 0;
+
+    // A hidden top-level window that stands for the application as a whole
+    // (a second instance looks for it). Destroyed with destroyWindow().
+    virtual WindowId createApplicationWindow(const std::string& cls,
+                                             const std::string& title) = 0;
+    // Gives one of our own windows the class and title others find it by.
+    virtual void setWindowIdentity(WindowId w, const std::string& cls,
+                                   const std::string& title) = 0;
+    virtual void destroyWindow(WindowId w) = 0;
+
+    // Opens a file with the shell: runs it when it is a program, else hands it
+    // to the desktop's default handler. False when nothing could be started.
+    virtual bool shellOpen(const std::string& file, const std::string& parameters,
+                           const std::string& workingDir) = 0;
+};
+
+// The desktop of the running session (X11 on Linux); null when there is none.
+std::unique_ptr<Desktop> openSessionDesktop();
+
+} // namespace platform

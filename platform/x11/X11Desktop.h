@@ -1,0 +1,78 @@
+#pragma once
+// The desktop layer on X11, through xcb.
+//
+// Mapping of the window-system notions:
+//  - top-level windows: the children of the root window, bottom of the stack first;
+//  - class name: the class part of WM_CLASS; title and control text: _NET_WM_NAME
+//    (UTF-8), else WM_NAME (Latin-1);
+//  - visible: map state "viewable"; minimised: WM_STATE iconic or _NET_WM_STATE_HIDDEN;
+//  - registered message and global atom: an X atom (atoms are never freed on X11,
+//    so deleteAtom does nothing);
+//  - message: a ClientMessage of format 32 whose type is the message atom,
+//    data[0] = WPARAM, data[1] = LPARAM (low 32 bits each);
+//  - active MDI child: the topmost viewable child of the MDI client window.
+
+#include "../Desktop.h"
+
+#include <xcb/xcb.h>
+
+#include <map>
+#include <string>
+
+namespace platform {
+
+class X11Desktop : public Desktop {
+public:
+    // Connects to the display named by DISPLAY (or displayName); check ok().
+    explicit X11Desktop(const char* displayName = nullptr);
+    ~X11Desktop() override;
+    X11Desktop(const X11Desktop&) = delete;
+    X11Desktop& operator=(const X11Desktop&) = delete;
+
+    bool ok() const { return conn_ != nullptr; }
+    xcb_connection_t* connection() const { return conn_; }
+    xcb_window_t root() const { return root_; }
+
+    std::vector<WindowId> topLevelWindows() override;
+    std::vector<WindowId> children(WindowId parent) override;
+    std::string className(WindowId w) override;
+    std::string windowText(WindowId w, std::size_t maxChars) override;
+    bool isVisible(WindowId w) override;
+    bool isMinimized(WindowId w) override;
+    std::optional<Rect> windowRect(WindowId w) override;
+    WindowId mdiActiveChild(WindowId mdiClient) override;
+    MessageId registerMessage(const std::string& name) override;
+    AtomId addAtom(const std::string& text) override;
+    std::string atomName(AtomId atom, std::size_t maxChars) override;
+    void deleteAtom(AtomId atom) override;
+    bool sendMessage(WindowId target, MessageId msg, std::int64_t wParam,
+                     std::int64_t lParam) override;
+    void restoreWindow(WindowId w) override;
+    void raiseWindow(WindowId w) override;
+    std::optional<Capture> captureWindow(WindowId w) override;
+    WindowId createApplicationWindow(const std::string& cls, const std::string& title) override;
+    void setWindowIdentity(WindowId w, const std::string& cls, const std::string& title) override;
+    void destroyWindow(WindowId w) override;
+    bool shellOpen(const std::string& file, const std::string& parameters,
+                   const std::string& workingDir) override;
+
+    // Sets the UTF-8 title (_NET_WM_NAME and WM_NAME) of one of our windows.
+    void setTitle(xcb_window_t w, const std::string& title);
+    void setClass(xcb_window_t w, const std::string& instance, const std::string& cls);
+    void flush();
+
+    // A ClientMessage event read off any xcb connection, as a message; nullopt
+    // for every other event.
+    static std::optional<Message> decodeClientMessage(const void* xcbEvent);
+
+    xcb_atom_t atom(const std::string& name);
+
+private:
+    std::string property(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type, std::size_t maxBytes);
+
+    xcb_connection_t* conn_ = nullptr;
+    xcb_window_t root_ = 0;
+    std::map<std::string, xcb_atom_t> atoms_;
+};
+
+} // namespace platform

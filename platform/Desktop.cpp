@@ -19,6 +19,17 @@ std::vector<WindowId> Desktop::descendants(WindowId parent)
     return out;
 }
 
+std::vector<WindowFacts> Desktop::windowFacts(const std::vector<WindowId>& windows,
+                                              std::size_t maxChars)
+{
+    std::vector<WindowFacts> out;
+    out.reserve(windows.size());
+    for (WindowId w : windows)
+        out.push_back({className(w), maxChars ? windowText(w, maxChars) : std::string(),
+                       isVisible(w)});
+    return out;
+}
+
 WindowId Desktop::findWindow(const std::optional<std::string>& cls,
                              const std::optional<std::string>& title)
 {

@@ -95,6 +95,7 @@ void TQ7FloaterFrmOrvana::FormCreate()
     setFixedWidth(240);
     resize(240, 138);
     setFocusPolicy(Qt::StrongFocus);
+    setFont(pixelFont({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"}, 11, false));
     if (desktop_)
         messages_ = registerMessages(*desktop_);
 
@@ -113,6 +114,7 @@ void TQ7FloaterFrmOrvana::FormCreate()
         toolkit::WriteSetting("Q7FloaterOrvana", "OrvanaStartParameters", "");
     orvanaDirPrefix_ = toolkit::ReadSettingOrDefault("Q7FloaterOrvana", "OrvanaDirectory", "");
     compactLine_->setVisible(!optionActions_.at(Option::ShowPatInfo)->isChecked());
+    setWindowFlag(Qt::WindowStaysOnTopHint, optionActions_.at(Option::StayOnTop)->isChecked());
     bringToFront(Layer::Message);
 
     connect(&timer2_, &QTimer::timeout, this, &TQ7FloaterFrmOrvana::Timer2Timer);
@@ -130,6 +132,7 @@ void TQ7FloaterFrmOrvana::buildTitleBar()
     orvanaButton_ = new QPushButton(QStringLiteral("Gå till Orvana"), this);
     orvanaButton_->setGeometry(0, 2, 84, 25);
     orvanaButton_->setIcon(orvanaGlyph());
+    orvanaButton_->setIconSize(QSize(12, 12));
     orvanaButton_->setFocusPolicy(Qt::NoFocus);
     connect(orvanaButton_, &QPushButton::clicked, this, &TQ7FloaterFrmOrvana::goToOrvanaRequested);
 
@@ -307,7 +310,6 @@ void TQ7FloaterFrmOrvana::applyStayOnTop(bool on)
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible)
         show();
-    applyWindowIdentity();
 }
 
 void TQ7FloaterFrmOrvana::applyWindowIdentity()
@@ -339,10 +341,18 @@ void TQ7FloaterFrmOrvana::placeWindow()
     move(left, top);
 }
 
+bool TQ7FloaterFrmOrvana::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // The native window is made on first show and again when flags change.
+    if (event->type() == QEvent::WinIdChange || event->type() == QEvent::Show)
+        applyWindowIdentity();
+    return handled;
+}
+
 void TQ7FloaterFrmOrvana::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    applyWindowIdentity();
     if (!shownOnce_) {
         shownOnce_ = true;
         FormShow();

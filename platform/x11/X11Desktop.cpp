@@ -41,9 +41,17 @@ X11Desktop::X11Desktop(const char* displayName)
     root_ = it.data->root;
 }
 
+X11Desktop::X11Desktop(xcb_connection_t* borrowed) : owned_(false)
+{
+    if (!borrowed || xcb_connection_has_error(borrowed))
+        return;
+    conn_ = borrowed;
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(borrowed)).data->root;
+}
+
 X11Desktop::~X11Desktop()
 {
-    if (conn_)
+    if (conn_ && owned_)
         xcb_disconnect(conn_);
 }
 

@@ -25,6 +25,9 @@ class X11Desktop : public Desktop {
 public:
     // Connects to the display named by DISPLAY (or displayName); check ok().
     explicit X11Desktop(const char* displayName = nullptr);
+    // Works on a connection someone else owns (a GUI toolkit's), so that our
+    // requests stay in order with the toolkit's own.
+    explicit X11Desktop(xcb_connection_t* borrowed);
     ~X11Desktop() override;
     X11Desktop(const X11Desktop&) = delete;
     X11Desktop& operator=(const X11Desktop&) = delete;
@@ -71,6 +74,7 @@ private:
     std::string property(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type, std::size_t maxBytes);
 
     xcb_connection_t* conn_ = nullptr;
+    bool owned_ = true;
     xcb_window_t root_ = 0;
     std::map<std::string, xcb_atom_t> atoms_;
 };

@@ -38,6 +38,8 @@ public:
     // Handles a registered message sent to this window.
     void DefaultHandler(const platform::Message& message);
     void AdjustFloaterHeight();
+    // F1: opens the manual, or says where it should be.
+    void openManual();
     void placeWindow();
 
     // Runs one pass of the tracking timer; installed by the tracking code.
@@ -106,7 +108,6 @@ private:
     void applyOption(Option option, bool on);
     void applyStayOnTop(bool on);
     void applyWindowIdentity();
-    void openManual();
     void minimizeApplication();
     void restoreApplication();
 

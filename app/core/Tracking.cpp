@@ -84,7 +84,8 @@ TrackingOptions ReadTrackingOptions(const SettingsReader& settings)
 std::vector<TopLevelWindow> ReadTopLevelWindows(platform::Desktop& desktop)
 {
     const std::vector<WindowId> ids = desktop.topLevelWindows();
-    const std::vector<WindowFacts> facts = desktop.windowFacts(ids, kFullTitleChars);
+    const std::vector<WindowFacts> facts =
+        desktop.windowFacts(ids, {.textChars = kFullTitleChars, .visible = true});
     std::vector<TopLevelWindow> out;
     out.reserve(ids.size());
     for (std::size_t i = 0; i < ids.size(); ++i)
@@ -121,7 +122,7 @@ Descendants ReadDescendants(platform::Desktop& desktop, WindowId window)
 {
     Descendants d;
     d.ids = desktop.descendants(window);
-    d.facts = desktop.windowFacts(d.ids, kMaskedEditChars);
+    d.facts = desktop.windowFacts(d.ids, {.className = true, .textChars = kMaskedEditChars});
     return d;
 }
 
@@ -222,7 +223,7 @@ bool ClinicWindowTracker::scanDialogs(const std::vector<TopLevelWindow>& windows
 std::string ClinicWindowTracker::scanDocumentArea(WindowId q7)
 {
     const std::vector<WindowId> children = desktop_.children(q7);
-    const std::vector<WindowFacts> facts = desktop_.windowFacts(children, 0);
+    const std::vector<WindowFacts> facts = desktop_.windowFacts(children, {.className = true});
     WindowId mdiClient = 0;
     for (std::size_t i = 0; i < children.size() && !mdiClient; ++i)
         if (isClass(facts[i], "MDIClient"))

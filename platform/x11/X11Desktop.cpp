@@ -154,12 +154,13 @@ std::vector<WindowId> X11Desktop::descendants(WindowId parent)
 }
 
 std::vector<WindowFacts> X11Desktop::windowFacts(const std::vector<WindowId>& windows,
-                                                 std::size_t maxChars)
+                                                 const FactRequest& request)
 {
     // Every request goes out before the first reply is read: one round trip
-    // for the lot instead of three or four per window.
-    const xcb_atom_t netName = atom("_NET_WM_NAME");
-    const xcb_atom_t utf8 = atom("UTF8_STRING");
+    // for the lot instead of one per window and fact.
+    const std::size_t maxChars = request.textChars;
+    const xcb_atom_t netName = maxChars ? atom("_NET_WM_NAME") : xcb_atom_t{XCB_ATOM_NONE};
+    const xcb_atom_t utf8 = maxChars ? atom("UTF8_STRING") : xcb_atom_t{XCB_ATOM_NONE};
     // A UTF-8 character takes at most four bytes.
     const std::size_t maxBytes = maxChars * 4;
     const auto longs = static_cast<std::uint32_t>((maxBytes + 3) / 4);
@@ -167,54 +168,60 @@ std::vector<WindowFacts> X11Desktop::windowFacts(const std::vector<WindowId>& wi
         xcb_get_window_attributes_cookie_t attributes;
         xcb_get_property_cookie_t wmClass, netName, wmName;
     };
-    std::vector<Cookies> cookies;
-    cookies.reserve(windows.size());
-    for (WindowId id : windows) {
-        const auto w = static_cast<xcb_window_t>(id);
-        Cookies c{};
-        c.attributes = xcb_get_window_attributes(conn_, w);
-        c.wmClass = xcb_get_property(conn_, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0,
-                                     kClassBytes / 4);
+    std::vector<Cookies> cookies(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const auto w = static_cast<xcb_window_t>(windows[i]);
+        Cookies& c = cookies[i];
+        if (request.visible)
+            c.attributes = xcb_get_window_attributes(conn_, w);
+        if (request.className)
+            c.wmClass = xcb_get_property(conn_, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0,
+                                         kClassBytes / 4);
         if (maxChars) {
+            // Both names at once: asking for WM_NAME only when _NET_WM_NAME is
+            // missing would cost a second round trip.
             c.netName = xcb_get_property(conn_, 0, w, netName, utf8, 0, longs);
             c.wmName = xcb_get_property(conn_, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY,
                                         0, longs);
         }
-        cookies.push_back(c);
     }
     std::vector<WindowFacts> out(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
         WindowFacts& f = out[i];
-        auto attributes = reply(conn_, xcb_get_window_attributes_reply, cookies[i].attributes);
-        f.visible = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-        f.className = sanitizeUtf8(
-            classPart(propertyText(reply(conn_, xcb_get_property_reply, cookies[i].wmClass).get(),
-                                   kClassBytes)));
-        if (!maxChars)
-            continue;
-        const std::string utf8Text =
-            propertyText(reply(conn_, xcb_get_property_reply, cookies[i].netName).get(), maxBytes);
-        const std::string latin1Text =
-            propertyText(reply(conn_, xcb_get_property_reply, cookies[i].wmName).get(), maxChars);
-        f.text = utf8Text.empty() ? cutUtf8(latin1ToUtf8(latin1Text), maxChars)
-                                  : cutUtf8(sanitizeUtf8(utf8Text), maxChars);
+        if (request.visible) {
+            auto attributes = reply(conn_, xcb_get_window_attributes_reply, cookies[i].attributes);
+            f.visible = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        }
+        if (request.className)
+            f.className = sanitizeUtf8(classPart(propertyText(
+                reply(conn_, xcb_get_property_reply, cookies[i].wmClass).get(), kClassBytes)));
+        if (maxChars) {
+            const std::string utf8Text = propertyText(
+                reply(conn_, xcb_get_property_reply, cookies[i].netName).get(), maxBytes);
+            const std::string latin1Text = propertyText(
+                reply(conn_, xcb_get_property_reply, cookies[i].wmName).get(), maxChars);
+            f.text = utf8Text.empty() ? cutUtf8(latin1ToUtf8(latin1Text), maxChars)
+                                      : cutUtf8(sanitizeUtf8(utf8Text), maxChars);
+        }
     }
     return out;
 }
 
+// The single reads go through the batch (named explicitly: a subclass that
+// routes the batch back to them must not recurse).
 std::string X11Desktop::className(WindowId w)
 {
-    return windowFacts({w}, 0).front().className;
+    return X11Desktop::windowFacts({w}, {.className = true}).front().className;
 }
 
 std::string X11Desktop::windowText(WindowId w, std::size_t maxChars)
 {
-    return maxChars ? windowFacts({w}, maxChars).front().text : std::string();
+    return X11Desktop::windowFacts({w}, {.textChars = maxChars}).front().text;
 }
 
 bool X11Desktop::isVisible(WindowId w)
 {
-    return windowFacts({w}, 0).front().visible;
+    return X11Desktop::windowFacts({w}, {.visible = true}).front().visible;
 }
 
 bool X11Desktop::isMinimized(WindowId w)
@@ -258,7 +265,7 @@ std::optional<Rect> X11Desktop::windowRect(WindowId w)
 WindowId X11Desktop::mdiActiveChild(WindowId mdiClient)
 {
     const std::vector<WindowId> kids = children(mdiClient);
-    const std::vector<WindowFacts> facts = windowFacts(kids, 0);
+    const std::vector<WindowFacts> facts = windowFacts(kids, {.visible = true});
     for (std::size_t i = kids.size(); i-- > 0;)
         if (facts[i].visible)
             return kids[i];

@@ -46,7 +46,7 @@ public:
     std::vector<WindowId> children(WindowId parent) override;
     std::vector<WindowId> descendants(WindowId parent) override;
     std::vector<WindowFacts> windowFacts(const std::vector<WindowId>& windows,
-                                         std::size_t maxChars) override;
+                                         const FactRequest& request) override;
     std::string className(WindowId w) override;
     std::string windowText(WindowId w, std::size_t maxChars) override;
     bool isVisible(WindowId w) override;

@@ -137,7 +137,7 @@ TEST_F(X11Tracking, DesktopLayerReadsTheTreeInCreationOrder)
     ASSERT_NE(doc, 0u);
 
     const std::vector<WindowId> ids = desktop->descendants(doc);
-    const std::vector<platform::WindowFacts> facts = desktop->windowFacts(ids, 128);
+    const std::vector<platform::WindowFacts> facts = desktop->windowFacts(ids, {true, 128, true});
     std::vector<std::string> seen;
     for (const auto& f : facts)
         seen.push_back(f.className + ":" + f.text);
@@ -170,7 +170,7 @@ TEST_F(X11Tracking, VanishedWindowsGiveEmptyAnswers)
     EXPECT_TRUE(desktop->children(q7).empty());
     EXPECT_FALSE(desktop->windowRect(q7).has_value());
     EXPECT_EQ(desktop->mdiActiveChild(before.front()), 0u);
-    for (const platform::WindowFacts& f : desktop->windowFacts(before, 256))
+    for (const platform::WindowFacts& f : desktop->windowFacts(before, {true, 256, true}))
         EXPECT_EQ(f, platform::WindowFacts{});
     // The connection is still sound afterwards.
     EXPECT_EQ(pass().message, "Q7 är inte igång!");
@@ -214,7 +214,7 @@ TEST_F(X11Tracking, OverlongNonUtf8TitlesAndHugeTextsAreCutAndCleaned)
         }
     }
     const WindowId doc = desktop->mdiActiveChild(desktop->findChild(q7Window(), "MDIClient"));
-    const auto facts = desktop->windowFacts(desktop->descendants(doc), 256);
+    const auto facts = desktop->windowFacts(desktop->descendants(doc), {true, 256, false});
     ASSERT_EQ(facts.size(), 4u);
     EXPECT_EQ(facts[2].text, std::string(256, '7'));
     EXPECT_EQ(facts[3].text, "\xEF\xBF\xBD(" + B);

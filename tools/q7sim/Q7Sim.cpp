@@ -104,6 +104,8 @@ xcb_window_t Q7Sim::create(const std::string& name, xcb_window_t parent, const s
             g = {10 * n, 10 * n, 600, 400};
         else if (cls == "MIAQ7CAPTIONBAR")
             g = {0, 0, 600, 24};
+        else if (cls == "AfxWnd80" || cls == "AfxWnd100")
+            g = {300, 30, 280, 60}; // room for the strip the appointment reader captures
         else
             g = {5, 30 + 22 * (n % 16), 250, 20};
     }

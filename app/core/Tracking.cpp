@@ -54,6 +54,9 @@ bool isClass(const WindowFacts& facts, const char* cls)
 
 WindowId findByExactTitle(const std::vector<TopLevelWindow>& windows, const std::string& title)
 {
+    // An empty setting would take any untitled window for Q7.
+    if (title.empty())
+        return 0;
     for (const TopLevelWindow& w : windows)
         if (w.title == title)
             return w.id;

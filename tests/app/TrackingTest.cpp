@@ -231,6 +231,33 @@ INSTANTIATE_TEST_SUITE_P(
                      c.recognised[s.control("AfxWnd80", "Appointment")] = "193405067890";
                  },
                  {"", {B}, {B}, true, 2}},
+        Scenario{"KnownTitlesComeBeforeTitleParts",
+                 [](Q7Screen& s, auto&, auto&) {
+                     s.openQ7("Ostrel Q7 Kliniksystem");
+                     s.control("Edit", A);
+                     const WindowId main = s.desktop.add(0, "Main", "Q7 Kliniksystem - Berit");
+                     const WindowId mdi = s.desktop.add(main, "MDIClient", "");
+                     s.desktop.window(mdi).mdiActive = s.desktop.add(mdi, "Doc", "");
+                     s.desktop.add(s.desktop.window(mdi).mdiActive, "Edit", B);
+                 },
+                 {"", {A}, {A}, false}},
+        Scenario{"TitlePartTakesTheLastMatchingWindow",
+                 [](Q7Screen& s, auto&, auto&) {
+                     s.openQ7("Q7 Kliniksystem - Anna");
+                     s.control("Edit", A);
+                     const WindowId first = s.doc;
+                     s.openQ7("Q7 Kliniksystem - Berit");
+                     s.control("Edit", B);
+                     s.control("Edit", C, first);
+                 },
+                 {"", {B}, {B}, false}},
+        Scenario{"EmptyConfiguredTitleMatchesNoUntitledWindow",
+                 [](Q7Screen& s, auto&, TrackingOptions& o) {
+                     o.Q7WindowTitle = "";
+                     o.Q7WindowTitles = {""};
+                     s.desktop.add(0, "Untitled", "");
+                 },
+                 {kQ7NotRunning, {}, {}, true}},
         Scenario{"Q7ByExactConfiguredTitle",
                  [](Q7Screen& s, auto&, TrackingOptions& o) {
                      o.Q7WindowTitle = "Tandvård";

@@ -99,7 +99,63 @@ xcb_atom_t X11Desktop::atom(const std::string& name)
 
 std::vector<WindowId> X11Desktop::topLevelWindows()
 {
-    return children(root_);
+    std::vector<WindowId> windows = children(root_);
+    // A reparenting window manager puts each program's window into a frame of
+    // its own: a child of the root without WM_CLASS. Such a frame stands for
+    // the window it holds, the one the manager marked with WM_STATE.
+    std::vector<xcb_get_property_cookie_t> classCookies;
+    classCookies.reserve(windows.size());
+    for (WindowId w : windows)
+        classCookies.push_back(xcb_get_property(conn_, 0, static_cast<xcb_window_t>(w),
+                                                XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 0));
+    std::vector<std::pair<std::size_t, xcb_window_t>> search; // slot, window to look inside
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        auto r = reply(conn_, xcb_get_property_reply, classCookies[i]);
+        if (r && r->type == XCB_ATOM_NONE)
+            search.emplace_back(i, static_cast<xcb_window_t>(windows[i]));
+    }
+    if (search.empty())
+        return windows;
+    const xcb_atom_t wmState = atom("WM_STATE");
+    std::vector<bool> found(windows.size(), false);
+    // Managers nest the program's window one or two levels deep.
+    for (int depth = 0; depth < 2 && !search.empty(); ++depth) {
+        std::vector<xcb_query_tree_cookie_t> trees;
+        trees.reserve(search.size());
+        for (const auto& entry : search)
+            trees.push_back(xcb_query_tree(conn_, entry.second));
+        struct Inner {
+            std::size_t slot;
+            xcb_window_t window;
+            xcb_get_property_cookie_t state;
+        };
+        std::vector<Inner> inner;
+        for (std::size_t k = 0; k < search.size(); ++k) {
+            auto r = reply(conn_, xcb_query_tree_reply, trees[k]);
+            if (!r)
+                continue;
+            const xcb_window_t* kids = xcb_query_tree_children(r.get());
+            for (int j = 0; j < xcb_query_tree_children_length(r.get()); ++j)
+                inner.push_back({search[k].first, kids[j],
+                                 xcb_get_property(conn_, 0, kids[j], wmState, wmState, 0, 0)});
+        }
+        std::vector<std::pair<std::size_t, xcb_window_t>> next;
+        for (const Inner& in : inner) {
+            auto r = reply(conn_, xcb_get_property_reply, in.state);
+            if (found[in.slot])
+                continue;
+            if (r && r->type != XCB_ATOM_NONE) {
+                windows[in.slot] = in.window;
+                found[in.slot] = true;
+            } else {
+                next.emplace_back(in.slot, in.window);
+            }
+        }
+        std::erase_if(next, [&](const auto& entry) { return found[entry.first]; });
+        search = std::move(next);
+    }
+    // A frame with no marked window inside stays as it is.
+    return windows;
 }
 
 std::vector<WindowId> X11Desktop::children(WindowId parent)

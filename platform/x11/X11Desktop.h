@@ -2,8 +2,10 @@
 // The desktop layer on X11, through xcb.
 //
 // Mapping of the window-system notions:
-//  - top-level windows: the children of the root window, bottom of the stack first
-//    (on a desktop with a reparenting window manager these are its frames);
+//  - top-level windows: the children of the root window, bottom of the stack
+//    first; a child without WM_CLASS (a reparenting window manager's frame)
+//    stands for the window inside it, one or two levels down, that carries
+//    WM_STATE;
 //  - children: XQueryTree order, bottom of the stack first, which for windows
 //    that are never restacked is their creation order; descendants are depth
 //    first, each window before its own children;

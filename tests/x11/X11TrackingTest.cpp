@@ -122,6 +122,27 @@ TEST_F(X11Tracking, ActiveDocumentIsTheTopmostShownOneAndDialogsWin)
     EXPECT_EQ(pass().message, "Ingen MDIClient i Q7!");
 }
 
+TEST_F(X11Tracking, WindowsFramedByAWindowManagerAreFoundInsideTheirFrames)
+{
+    openQ7(A);
+    sim->send("frame q7 1\n"
+              "top pay Dialog " + options.EkonomiSearchString + " " + B + "\n"
+              "frame pay 2\n"
+              "top plain Other Ingen ram");
+    ASSERT_TRUE(sim->sync());
+
+    const std::vector<TopLevelWindow> windows = ReadTopLevelWindows(*desktop);
+    std::vector<std::string> titles;
+    for (const TopLevelWindow& w : windows)
+        if (w.title.find(options.EkonomiSearchString) == 0 || w.title == options.Q7WindowTitle)
+            titles.push_back(w.title);
+    EXPECT_EQ(titles.size(), 2u);
+    EXPECT_EQ(pass().lookedUp, B);
+    sim->send("close pay-frame0");
+    ASSERT_TRUE(sim->sync());
+    EXPECT_EQ(pass().lookedUp, A);
+}
+
 TEST_F(X11Tracking, DesktopLayerReadsTheTreeInCreationOrder)
 {
     openQ7(A);

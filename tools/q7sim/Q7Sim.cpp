@@ -124,6 +124,32 @@ xcb_window_t Q7Sim::create(const std::string& name, xcb_window_t parent, const s
     return w;
 }
 
+void Q7Sim::frame(const std::string& name, int depth)
+{
+    const xcb_window_t client = window(name);
+    if (parents_[client] != desktop_.root() || depth < 1 || depth > 2)
+        throw std::invalid_argument("frame takes a top-level window and a depth of 1 or 2");
+    xcb_connection_t* c = desktop_.connection();
+    const std::uint32_t grey[] = {0xC0C0C0};
+    xcb_window_t parent = desktop_.root();
+    for (int i = 0; i < depth; ++i) {
+        const xcb_window_t f = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, f, parent, 0, 0, 820, 640, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL,
+                          grey);
+        xcb_map_window(c, f);
+        windows_[name + "-frame" + std::to_string(i)] = f;
+        parents_[f] = parent;
+        parent = f;
+    }
+    // Reparenting a shown window hides and shows it again, as under a manager.
+    xcb_reparent_window(c, client, parent, 10, 20);
+    parents_[client] = parent;
+    const xcb_atom_t wmState = desktop_.atom("WM_STATE");
+    const std::uint32_t normalState[] = {1, 0};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, client, wmState, wmState, 32, 2, normalState);
+}
+
 void Q7Sim::forget(xcb_window_t w)
 {
     std::vector<xcb_window_t> kids;
@@ -187,6 +213,9 @@ bool Q7Sim::run(const std::string& line)
                                  XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y |
                                      XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
                                  values);
+        } else if (command == "frame") {
+            const std::string name = word(rest);
+            frame(name, rest.empty() ? 1 : number(word(rest)));
         } else if (command == "close") {
             const xcb_window_t w = window(word(rest));
             xcb_destroy_window(c, w);

@@ -16,6 +16,10 @@
 //                                shown document of "mdi" is Q7's active one
 //   show NAME | hide NAME        maps or unmaps a window
 //   geometry NAME X Y W H        moves and sizes a window
+//   frame NAME [DEPTH]           does what a reparenting window manager does:
+//                                puts a top-level window into a frame without
+//                                WM_CLASS (DEPTH 2: frame and wrapper) and
+//                                marks it with WM_STATE
 //   close NAME                   destroys a window with its children
 //   sync                         answers "ok" once the X server has everything
 //   quit                         closes all windows and ends
@@ -47,6 +51,7 @@ private:
     xcb_window_t create(const std::string& name, xcb_window_t parent, const std::string& cls,
                         const std::string& text);
     xcb_window_t window(const std::string& name) const;
+    void frame(const std::string& name, int depth);
     void forget(xcb_window_t w);
     void drainEvents();
 

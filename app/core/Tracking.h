@@ -32,7 +32,10 @@ struct TrackingOptions {
     std::vector<std::string> Q7WindowTitles;
 };
 
-// The two reads of the settings store; "read" gives "ERROR" for an absent value.
+// The two reads of the settings store (toolkit::ReadSetting and
+// toolkit::ReadSettingOrDefault); "read" gives "ERROR" for an absent value.
+// The floater reads the options before each pass, so the window titles are
+// as current as the settings.
 struct SettingsReader {
     std::function<std::string(const std::string& section, const std::string& name)> read;
     std::function<std::string(const std::string& section, const std::string& name,

@@ -251,6 +251,13 @@ INSTANTIATE_TEST_SUITE_P(
                      s.control("Edit", C, first);
                  },
                  {"", {B}, {B}, false}},
+        Scenario{"TitlePartUpperCasesSwedishLetters",
+                 [](Q7Screen& s, auto&, TrackingOptions& o) {
+                     o.Q7WindowTitles = {"Tandvården", "Folktand"};
+                     s.openQ7("TANDVÅRDEN Q7");
+                     s.control("Edit", A);
+                 },
+                 {"", {A}, {A}, false}},
         Scenario{"EmptyConfiguredTitleMatchesNoUntitledWindow",
                  [](Q7Screen& s, auto&, TrackingOptions& o) {
                      o.Q7WindowTitle = "";

@@ -3,6 +3,7 @@
 #include "../ShellCommand.h"
 #include "../Utf8.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>

@@ -20,7 +20,8 @@ struct DialogTexts {
 };
 const DialogTexts& dialogTexts();
 
-// Shows a modal dialog; returns the button pressed.
+// Shows a modal dialog; returns the index of the button pressed (-1 when
+// the dialog was closed without one). The first button is the default.
 class DialogPresenter {
 public:
     virtual ~DialogPresenter() = default;
@@ -32,6 +33,9 @@ public:
 void setDialogPresenter(DialogPresenter* p); // null restores the Qt one
 
 QString Translate(const QString& text);
+// The row-not-found message of the database provider replaced by advice to
+// the user; replaced tells whether it was found.
+QString RewordRowNotFound(const QString& text, bool* replaced = nullptr);
 void LocalizeDialogTexts();
 
 void ShowInfo(const QString& text);

@@ -1,0 +1,25 @@
+#pragma once
+// The folders the toolkit hands to the rest of the program, each ending in
+// "/". On Linux:
+//   ProgramDir   the working directory
+//   WindowsDir   /etc/
+//   SystemDir    /usr/lib/
+//   DataLinksDir $TQ7_DATALINKS_DIR, else /etc/tervalen/Data Links/
+//   SuiteDataDir $XDG_CONFIG_HOME (or ~/.config) + /Tervalen/Tervalen Suite/,
+//                empty when it cannot be made
+
+#include <string>
+
+namespace toolkit {
+
+struct ToolkitPaths {
+    std::string ProgramDir, WindowsDir, SystemDir, DataLinksDir, SuiteDataDir;
+};
+
+const ToolkitPaths& Paths();
+
+// Sets the paths and the install key from the working directory. Throws
+// std::runtime_error("Unable to get Current path") when there is none.
+void InitToolkitPaths();
+
+} // namespace toolkit

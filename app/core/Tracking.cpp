@@ -3,6 +3,7 @@
 #include "PersonalNumber.h"
 #include "platform/Utf8.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace app {
@@ -139,7 +140,10 @@ void ScanControls(const Descendants& controls, std::vector<std::string>& candida
             maxChars = kMaskedEditChars;
         else
             continue;
-        if (auto number = NumberFromControlText(platform::cutUtf8(f.text, maxChars)))
+        // The same number in two controls is one patient, not two candidates
+        // for the birth-date test to drop.
+        auto number = NumberFromControlText(platform::cutUtf8(f.text, maxChars));
+        if (number && std::find(candidates.begin(), candidates.end(), *number) == candidates.end())
             candidates.push_back(std::move(*number));
     }
 }

@@ -154,7 +154,7 @@ struct Descendants {
 Descendants ReadDescendants(platform::Desktop& desktop, platform::WindowId window);
 
 // Adds every accepted number held by an "Edit" or "MSMaskWndClass" control,
-// in window order.
+// in window order, each number once.
 void ScanControls(const Descendants& controls, std::vector<std::string>& candidates);
 // With several candidates, moves the one whose birth date a "ThunderRT6TextBox"
 // shows to the front; clears the list when no box shows any of them.

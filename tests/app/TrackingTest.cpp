@@ -172,6 +172,13 @@ INSTANTIATE_TEST_SUITE_P(
                      s.control("ThunderRT6TextBox", " 1934-05-06 ");
                  },
                  {"", {B, A}, {B}, false}},
+        Scenario{"SameNumberInTwoControlsIsOnePatient",
+                 [](Q7Screen& s, auto&, auto&) {
+                     s.openQ7();
+                     s.control("Edit", A);
+                     s.control("MSMaskWndClass", " " + A);
+                 },
+                 {"", {A}, {A}, false}},
         Scenario{"TwoNumbersWithoutABirthDateBoxFallBackToTheCaption",
                  [](Q7Screen& s, ScriptedCaptionReader& c, auto&) {
                      s.openQ7();

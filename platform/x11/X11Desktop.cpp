@@ -100,7 +100,23 @@ xcb_atom_t X11Desktop::atom(const std::string& name)
 
 std::vector<WindowId> X11Desktop::topLevelWindows()
 {
-    std::vector<WindowId> windows = children(root_);
+    // The tree and the window manager's announcement travel together.
+    const auto treeCookie = xcb_query_tree(conn_, root_);
+    const auto managerCookie = xcb_get_property(conn_, 0, root_, atom("_NET_SUPPORTING_WM_CHECK"),
+                                                XCB_ATOM_WINDOW, 0, 1);
+    auto tree = reply(conn_, xcb_query_tree_reply, treeCookie);
+    auto manager = reply(conn_, xcb_get_property_reply, managerCookie);
+    if (!tree)
+        return {};
+    const xcb_window_t* kids = xcb_query_tree_children(tree.get());
+    std::vector<WindowId> windows(kids, kids + xcb_query_tree_children_length(tree.get()));
+    if (manager && manager->type != XCB_ATOM_NONE)
+        replaceFramesByClients(windows);
+    return windows;
+}
+
+void X11Desktop::replaceFramesByClients(std::vector<WindowId>& windows)
+{
     // A reparenting window manager puts each program's window into a frame of
     // its own: a child of the root without WM_CLASS. Such a frame stands for
     // the window it holds, the one the manager marked with WM_STATE.
@@ -116,7 +132,7 @@ std::vector<WindowId> X11Desktop::topLevelWindows()
             search.emplace_back(i, static_cast<xcb_window_t>(windows[i]));
     }
     if (search.empty())
-        return windows;
+        return;
     const xcb_atom_t wmState = atom("WM_STATE");
     std::vector<bool> found(windows.size(), false);
     // Managers nest the program's window one or two levels deep.
@@ -156,7 +172,6 @@ std::vector<WindowId> X11Desktop::topLevelWindows()
         search = std::move(next);
     }
     // A frame with no marked window inside stays as it is.
-    return windows;
 }
 
 std::vector<WindowId> X11Desktop::children(WindowId parent)

@@ -3,9 +3,10 @@
 //
 // Mapping of the window-system notions:
 //  - top-level windows: the children of the root window, bottom of the stack
-//    first; a child without WM_CLASS (a reparenting window manager's frame)
-//    stands for the window inside it, one or two levels down, that carries
-//    WM_STATE;
+//    first; under a window manager that announces itself (EWMH
+//    _NET_SUPPORTING_WM_CHECK on the root) a child without WM_CLASS is the
+//    manager's frame and stands for the window inside it, one or two levels
+//    down, that carries WM_STATE;
 //  - children: XQueryTree order, bottom of the stack first, which for windows
 //    that are never restacked is their creation order; descendants are depth
 //    first, each window before its own children;
@@ -82,6 +83,8 @@ public:
     xcb_atom_t atom(const std::string& name);
 
 private:
+    void replaceFramesByClients(std::vector<WindowId>& windows);
+
     xcb_connection_t* conn_ = nullptr;
     xcb_window_t root_ = 0;
     std::map<std::string, xcb_atom_t> atoms_;

@@ -145,9 +145,26 @@ void Q7Sim::frame(const std::string& name, int depth)
     // Reparenting a shown window hides and shows it again, as under a manager.
     xcb_reparent_window(c, client, parent, 10, 20);
     parents_[client] = parent;
+    announceManager();
     const xcb_atom_t wmState = desktop_.atom("WM_STATE");
     const std::uint32_t normalState[] = {1, 0};
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, client, wmState, wmState, 32, 2, normalState);
+}
+
+void Q7Sim::announceManager()
+{
+    // EWMH: the root names a window of the manager's that names itself.
+    if (managerCheck_)
+        return;
+    xcb_connection_t* c = desktop_.connection();
+    managerCheck_ = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, managerCheck_, desktop_.root(), -1, -1, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    const xcb_atom_t check = desktop_.atom("_NET_SUPPORTING_WM_CHECK");
+    for (xcb_window_t w : {managerCheck_, desktop_.root()})
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, check, XCB_ATOM_WINDOW, 32, 1,
+                            &managerCheck_);
+    desktop_.setClass(managerCheck_, "q7sim", "q7sim");
 }
 
 void Q7Sim::forget(xcb_window_t w)
@@ -228,6 +245,8 @@ bool Q7Sim::run(const std::string& line)
             for (const auto& [w, parent] : parents_)
                 if (parent == desktop_.root())
                     xcb_destroy_window(c, w);
+            if (managerCheck_)
+                xcb_delete_property(c, desktop_.root(), desktop_.atom("_NET_SUPPORTING_WM_CHECK"));
             // A round trip, so the windows are gone once this process has ended.
             std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
             return false;

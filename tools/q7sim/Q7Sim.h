@@ -18,8 +18,9 @@
 //   geometry NAME X Y W H        moves and sizes a window
 //   frame NAME [DEPTH]           does what a reparenting window manager does:
 //                                puts a top-level window into a frame without
-//                                WM_CLASS (DEPTH 2: frame and wrapper) and
-//                                marks it with WM_STATE
+//                                WM_CLASS (DEPTH 2: frame and wrapper), marks
+//                                it with WM_STATE and announces a manager on
+//                                the root (withdrawn at "quit")
 //   close NAME                   destroys a window with its children
 //   sync                         answers "ok" once the X server has everything
 //   quit                         closes all windows and ends
@@ -52,6 +53,7 @@ private:
                         const std::string& text);
     xcb_window_t window(const std::string& name) const;
     void frame(const std::string& name, int depth);
+    void announceManager();
     void forget(xcb_window_t w);
     void drainEvents();
 
@@ -62,6 +64,7 @@ private:
     std::map<xcb_window_t, std::string> classes_;
     std::map<xcb_window_t, int> childCount_;
     int topCount_ = 0;
+    xcb_window_t managerCheck_ = 0;
 };
 
 } // namespace q7sim

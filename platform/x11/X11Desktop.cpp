@@ -21,16 +21,14 @@ struct FreeDeleter {
 template <typename T>
 using Reply = std::unique_ptr<T, FreeDeleter<T>>;
 
-// Waits for a reply. An X error (a window that vanished: BadWindow) is taken
-// here and freed, so it never piles up in the event queue nobody reads.
+// Waits for a reply; null after an X error (BadWindow for a window that
+// vanished). Only the checked request forms are used: their errors come back
+// here and are dropped, instead of piling up in an event queue nobody reads.
 template <typename ReplyFn, typename Cookie>
 auto reply(xcb_connection_t* c, ReplyFn fn, Cookie cookie)
 {
-    xcb_generic_error_t* error = nullptr;
-    using T = std::remove_pointer_t<decltype(fn(c, cookie, &error))>;
-    Reply<T> r(fn(c, cookie, &error));
-    std::free(error);
-    return r;
+    using T = std::remove_pointer_t<decltype(fn(c, cookie, nullptr))>;
+    return Reply<T>(fn(c, cookie, nullptr));
 }
 
 // WM_CLASS is "instance\0class\0"; the class part is what windows are known by.

@@ -20,13 +20,17 @@ std::vector<WindowId> Desktop::descendants(WindowId parent)
 }
 
 std::vector<WindowFacts> Desktop::windowFacts(const std::vector<WindowId>& windows,
-                                              std::size_t maxChars)
+                                              const FactRequest& request)
 {
-    std::vector<WindowFacts> out;
-    out.reserve(windows.size());
-    for (WindowId w : windows)
-        out.push_back({className(w), maxChars ? windowText(w, maxChars) : std::string(),
-                       isVisible(w)});
+    std::vector<WindowFacts> out(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (request.className)
+            out[i].className = className(windows[i]);
+        if (request.textChars)
+            out[i].text = windowText(windows[i], request.textChars);
+        if (request.visible)
+            out[i].visible = isVisible(windows[i]);
+    }
     return out;
 }
 

@@ -34,6 +34,13 @@ struct Message {
 };
 
 // A 24-bit screen capture, rows top-down, bytes blue, green, red.
+// Which facts to read of each window; what is not asked for stays empty.
+struct FactRequest {
+    bool className = false;
+    std::size_t textChars = 0; // title or control text cut to so many characters; 0: none
+    bool visible = false;
+};
+
 // What one pass over many windows needs of each, read in one go.
 struct WindowFacts {
     std::string className;
@@ -73,12 +80,11 @@ public:
     // The active document window of an MDI client, or 0.
     virtual WindowId mdiActiveChild(WindowId mdiClient) = 0;
 
-    // Class, text (cut to maxChars characters; maxChars 0 skips the text) and
-    // visibility of each window, in the order given. A window that is gone
-    // gives empty facts. The default asks one window at a time; window
-    // systems with a request pipeline override it to save round trips.
+    // The requested facts of each window, in the order given. A window that
+    // is gone gives empty facts. The default asks one window at a time;
+    // window systems with a request pipeline override it to save round trips.
     virtual std::vector<WindowFacts> windowFacts(const std::vector<WindowId>& windows,
-                                                 std::size_t maxChars);
+                                                 const FactRequest& request);
 
     // First top-level window whose class and title equal the given texts
     // (an absent criterion matches anything).

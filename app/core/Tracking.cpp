@@ -3,6 +3,7 @@
 #include "PersonalNumber.h"
 #include "platform/Utf8.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace app {
@@ -54,6 +55,9 @@ bool isClass(const WindowFacts& facts, const char* cls)
 
 WindowId findByExactTitle(const std::vector<TopLevelWindow>& windows, const std::string& title)
 {
+    // An empty setting would take any untitled window for Q7.
+    if (title.empty())
+        return 0;
     for (const TopLevelWindow& w : windows)
         if (w.title == title)
             return w.id;
@@ -84,7 +88,8 @@ TrackingOptions ReadTrackingOptions(const SettingsReader& settings)
 std::vector<TopLevelWindow> ReadTopLevelWindows(platform::Desktop& desktop)
 {
     const std::vector<WindowId> ids = desktop.topLevelWindows();
-    const std::vector<WindowFacts> facts = desktop.windowFacts(ids, kFullTitleChars);
+    const std::vector<WindowFacts> facts =
+        desktop.windowFacts(ids, {.textChars = kFullTitleChars, .visible = true});
     std::vector<TopLevelWindow> out;
     out.reserve(ids.size());
     for (std::size_t i = 0; i < ids.size(); ++i)
@@ -121,7 +126,7 @@ Descendants ReadDescendants(platform::Desktop& desktop, WindowId window)
 {
     Descendants d;
     d.ids = desktop.descendants(window);
-    d.facts = desktop.windowFacts(d.ids, kMaskedEditChars);
+    d.facts = desktop.windowFacts(d.ids, {.className = true, .textChars = kMaskedEditChars});
     return d;
 }
 
@@ -135,7 +140,10 @@ void ScanControls(const Descendants& controls, std::vector<std::string>& candida
             maxChars = kMaskedEditChars;
         else
             continue;
-        if (auto number = NumberFromControlText(platform::cutUtf8(f.text, maxChars)))
+        // The same number in two controls is one patient, not two candidates
+        // for the birth-date test to drop.
+        auto number = NumberFromControlText(platform::cutUtf8(f.text, maxChars));
+        if (number && std::find(candidates.begin(), candidates.end(), *number) == candidates.end())
             candidates.push_back(std::move(*number));
     }
 }
@@ -222,7 +230,7 @@ bool ClinicWindowTracker::scanDialogs(const std::vector<TopLevelWindow>& windows
 std::string ClinicWindowTracker::scanDocumentArea(WindowId q7)
 {
     const std::vector<WindowId> children = desktop_.children(q7);
-    const std::vector<WindowFacts> facts = desktop_.windowFacts(children, 0);
+    const std::vector<WindowFacts> facts = desktop_.windowFacts(children, {.className = true});
     WindowId mdiClient = 0;
     for (std::size_t i = 0; i < children.size() && !mdiClient; ++i)
         if (isClass(facts[i], "MDIClient"))

@@ -32,7 +32,10 @@ struct TrackingOptions {
     std::vector<std::string> Q7WindowTitles;
 };
 
-// The two reads of the settings store; "read" gives "ERROR" for an absent value.
+// The two reads of the settings store (toolkit::ReadSetting and
+// toolkit::ReadSettingOrDefault); "read" gives "ERROR" for an absent value.
+// The floater reads the options before each pass, so the window titles are
+// as current as the settings.
 struct SettingsReader {
     std::function<std::string(const std::string& section, const std::string& name)> read;
     std::function<std::string(const std::string& section, const std::string& name,
@@ -151,7 +154,7 @@ struct Descendants {
 Descendants ReadDescendants(platform::Desktop& desktop, platform::WindowId window);
 
 // Adds every accepted number held by an "Edit" or "MSMaskWndClass" control,
-// in window order.
+// in window order, each number once.
 void ScanControls(const Descendants& controls, std::vector<std::string>& candidates);
 // With several candidates, moves the one whose birth date a "ThunderRT6TextBox"
 // shows to the front; clears the list when no box shows any of them.

@@ -172,6 +172,13 @@ INSTANTIATE_TEST_SUITE_P(
                      s.control("ThunderRT6TextBox", " 1934-05-06 ");
                  },
                  {"", {B, A}, {B}, false}},
+        Scenario{"SameNumberInTwoControlsIsOnePatient",
+                 [](Q7Screen& s, auto&, auto&) {
+                     s.openQ7();
+                     s.control("Edit", A);
+                     s.control("MSMaskWndClass", " " + A);
+                 },
+                 {"", {A}, {A}, false}},
         Scenario{"TwoNumbersWithoutABirthDateBoxFallBackToTheCaption",
                  [](Q7Screen& s, ScriptedCaptionReader& c, auto&) {
                      s.openQ7();
@@ -231,6 +238,40 @@ INSTANTIATE_TEST_SUITE_P(
                      c.recognised[s.control("AfxWnd80", "Appointment")] = "193405067890";
                  },
                  {"", {B}, {B}, true, 2}},
+        Scenario{"KnownTitlesComeBeforeTitleParts",
+                 [](Q7Screen& s, auto&, auto&) {
+                     s.openQ7("Ostrel Q7 Kliniksystem");
+                     s.control("Edit", A);
+                     const WindowId main = s.desktop.add(0, "Main", "Q7 Kliniksystem - Berit");
+                     const WindowId mdi = s.desktop.add(main, "MDIClient", "");
+                     s.desktop.window(mdi).mdiActive = s.desktop.add(mdi, "Doc", "");
+                     s.desktop.add(s.desktop.window(mdi).mdiActive, "Edit", B);
+                 },
+                 {"", {A}, {A}, false}},
+        Scenario{"TitlePartTakesTheLastMatchingWindow",
+                 [](Q7Screen& s, auto&, auto&) {
+                     s.openQ7("Q7 Kliniksystem - Anna");
+                     s.control("Edit", A);
+                     const WindowId first = s.doc;
+                     s.openQ7("Q7 Kliniksystem - Berit");
+                     s.control("Edit", B);
+                     s.control("Edit", C, first);
+                 },
+                 {"", {B}, {B}, false}},
+        Scenario{"TitlePartUpperCasesSwedishLetters",
+                 [](Q7Screen& s, auto&, TrackingOptions& o) {
+                     o.Q7WindowTitles = {"Tandvården", "Folktand"};
+                     s.openQ7("TANDVÅRDEN Q7");
+                     s.control("Edit", A);
+                 },
+                 {"", {A}, {A}, false}},
+        Scenario{"EmptyConfiguredTitleMatchesNoUntitledWindow",
+                 [](Q7Screen& s, auto&, TrackingOptions& o) {
+                     o.Q7WindowTitle = "";
+                     o.Q7WindowTitles = {""};
+                     s.desktop.add(0, "Untitled", "");
+                 },
+                 {kQ7NotRunning, {}, {}, true}},
         Scenario{"Q7ByExactConfiguredTitle",
                  [](Q7Screen& s, auto&, TrackingOptions& o) {
                      o.Q7WindowTitle = "Tandvård";

@@ -1,7 +1,6 @@
 // q7floater: the floater beside Q7. A second start hands its personal number
 // to the floater that already runs and ends.
 
-#include "app/core/PersonalNumber.h"
 #include "floater/FloaterMessages.h"
 #include "floater/TQ7FloaterFrmOrvana.h"
 #include "floater/X11MessageFilter.h"
@@ -36,11 +35,6 @@ CommandLine parseCommandLine(int argc, char** argv)
     return cl;
 }
 
-bool isNumberText(const std::string& s)
-{
-    return app::IsPersonalNumberText(s);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -50,7 +44,7 @@ int main(int argc, char** argv)
     if (desktop) {
         const floater::RegisteredMessages messages = floater::registerMessages(*desktop);
         if (const platform::WindowId first = floater::findRunningFloater(*desktop)) {
-            const std::string number = floater::handOverNumber(cl.args, isNumberText);
+            const std::string number = floater::handOverNumber(cl.args);
             floater::deliverMessage(*desktop, first, messages.setActivePersonnr, 0, number, 0);
             return 0;
         }
@@ -80,14 +74,7 @@ int main(int argc, char** argv)
     for (const std::string& a : cl.args)
         args << QString::fromStdString(a);
     floater::TQ7FloaterFrmOrvana window(onX11 ? qtDesktop.get() : nullptr, args);
-    window.setNumberTextTest(isNumberText);
     window.setStateFile(QString::fromStdString(cl.stateFile));
-    // Until the journal lookup is in, a number to look up is only recorded.
-    window.setLookup([&window](const QString& text, bool) {
-        const QString number = QString::fromStdString(app::NumberForLookup(text.toStdString()));
-        window.setStateField("currentPersonnr", number);
-        window.setStateField("lastLookedUp", number);
-    });
     floater::X11MessageFilter filter(&window);
     if (onX11)
         application.installNativeEventFilter(&filter);

@@ -1,5 +1,6 @@
 #include "FloaterMessages.h"
 
+#include "app/core/PersonalNumber.h"
 #include "platform/Utf8.h"
 #include "toolkit/core/Text.h"
 
@@ -28,14 +29,11 @@ platform::WindowId findRunningFloater(platform::Desktop& desktop)
     return 0;
 }
 
-std::string handOverNumber(const std::vector<std::string>& args,
-                           const std::function<bool(const std::string&)>& isNumberText)
+std::string handOverNumber(const std::vector<std::string>& args)
 {
-    for (const std::string& arg : args) {
-        const std::string trimmed = toolkit::TrimControl(arg);
-        if ((trimmed.size() == 12 || trimmed.size() == 13) && isNumberText(arg))
-            return trimmed;
-    }
+    for (const std::string& arg : args)
+        if (const auto number = app::NumberFromCommandLine(arg))
+            return app::Trim(*number);
     return {};
 }
 
@@ -60,9 +58,7 @@ std::string receivedPersonnr(platform::Desktop& desktop, std::int64_t lParam)
     if (lParam == 0)
         return {};
     const std::string text = desktop.atomName(static_cast<platform::AtomId>(lParam), 255);
-    if (platform::utf8Length(toolkit::TrimControl(text)) <= 5)
-        return {};
-    return text;
+    return app::IsHandOverNumber(text) ? text : std::string();
 }
 
 } // namespace floater

@@ -5,7 +5,6 @@
 
 #include "platform/Desktop.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,8 +31,7 @@ platform::WindowId findRunningFloater(platform::Desktop& desktop);
 
 // The first parameter whose trimmed length is 12 or 13 and whose text passes
 // the character test, trimmed; empty when there is none.
-std::string handOverNumber(const std::vector<std::string>& args,
-                           const std::function<bool(const std::string&)>& isNumberText);
+std::string handOverNumber(const std::vector<std::string>& args);
 
 // Sends a message with a text: a text greater than a single blank travels as
 // a global atom that lives only while the message is delivered; otherwise the

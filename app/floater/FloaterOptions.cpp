@@ -39,15 +39,6 @@ void writeOption(Option option, bool value)
     toolkit::WriteBoolSetting(kSection, optionInfo(option).key, value);
 }
 
-DialogSearchStrings readDialogSearchStrings()
-{
-    auto read = [](const char* key, const char* def) {
-        return QString::fromStdString(toolkit::ReadSettingOrDefault(kSection, key, def));
-    };
-    return {read("TidBokSearchString", "Boka/Boka om"), read("EkonomiSearchString", "Patientbetalning"),
-            read("RemissSearchString", "(Remiss ID")};
-}
-
 int placeCoordinate(const QString& stored, int screenExtent, int windowExtent)
 {
     bool ok = false;

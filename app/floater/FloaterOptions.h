@@ -33,12 +33,6 @@ const OptionInfo& optionInfo(Option option);
 bool readOption(Option option);
 void writeOption(Option option, bool value);
 
-// The three search strings for Q7's dialogs.
-struct DialogSearchStrings {
-    QString booking, payment, referral;
-};
-DialogSearchStrings readDialogSearchStrings();
-
 // Window placement: Left from the stored text when it is a number, else
 // centred; a window past the far edge is put flush with it. Negative values
 // stay as they are.

@@ -1,6 +1,8 @@
 #include "TQ7FloaterFrmOrvana.h"
 
+#include "FloaterLookup.h"
 #include "TrayIcons.h"
+#include "app/core/PersonalNumber.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/core/Settings.h"
 
@@ -96,6 +98,11 @@ void TQ7FloaterFrmOrvana::FormCreate()
     resize(240, 138);
     setFocusPolicy(Qt::StrongFocus);
     setFont(pixelFont({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"}, 11, false));
+    ownLookup_ = std::make_unique<FloaterLookup>(*this);
+    lookup_ = ownLookup_.get();
+    for (const QString& arg : args_)
+        if (arg.compare("-SHOWCOUNT", Qt::CaseInsensitive) == 0 || arg.compare("/SHOWCOUNT", Qt::CaseInsensitive) == 0)
+            showCount_ = true;
     if (desktop_)
         messages_ = registerMessages(*desktop_);
 
@@ -381,24 +388,58 @@ void TQ7FloaterFrmOrvana::Timer2Timer()
     for (const QString& arg : args_) {
         if (arg.toUpper().contains("UPDATE_ALL"))
             break; // the batch update arrives with the person sync
-        const QString trimmed = arg.trimmed();
-        if ((trimmed.size() == 12 || trimmed.size() == 13) && isNumberText_ &&
-            isNumberText_(arg.toStdString())) {
-            if (lookup_)
-                lookup_(arg, true);
+        if (const auto number = app::NumberFromCommandLine(arg.toStdString())) {
+            lookup_->LookupPatient(*number, true);
             break;
         }
     }
+    publishState();
     timer3_.start();
+}
+
+void TQ7FloaterFrmOrvana::setLookup(app::PatientLookup* lookup)
+{
+    lookup_ = lookup ? lookup : ownLookup_.get();
+}
+
+void TQ7FloaterFrmOrvana::setCaptionReader(app::CaptionReader* reader)
+{
+    captions_ = reader ? reader : &noCaptions_;
 }
 
 void TQ7FloaterFrmOrvana::Timer3Timer()
 {
     timer3_.stop();
-    if (trackingPass_)
-        trackingPass_();
+    if (desktop_) {
+        const app::TrackingOptions options =
+            app::ReadTrackingOptions({toolkit::ReadSetting, toolkit::ReadSettingOrDefault});
+        app::ClinicWindowTracker tracker(*desktop_, trackingState_, *lookup_, *captions_);
+        applyTrackingResult(tracker.Timer3Timer(options));
+    }
     publishState();
     timer3_.start();
+}
+
+void TQ7FloaterFrmOrvana::applyTrackingResult(const app::TrackingResult& result)
+{
+    const auto color = [](const app::Rgb& c) { return QColor(c.red, c.green, c.blue); };
+    if (!result.message.empty())
+        setMessageText(QString::fromStdString(result.message));
+    if (const auto& reset = result.reset) {
+        patientBar_->setPalette(palette());
+        patientCaption_->setPalette(palette());
+        patientCaption_->setText(QString::fromStdString(reset->patientBarLabel));
+        setModalityRowVisible(reset->modalityRowVisible);
+        setCountLabel(QString::fromStdString(reset->countLabel));
+        setBackground(countBox_, color(reset->countColour));
+        setTrayHint(messageText());
+        if (reset->messageLayerToFront)
+            bringToFront(Layer::Message);
+        setPatientLabel(QString::fromStdString(reset->patientLabel));
+        setTrayIcon(reset->trayIcon);
+    }
+    AdjustFloaterHeight();
+    setOcrLamp(result.lamp.visible, color(result.lamp.fill), color(result.lamp.outline));
 }
 
 void TQ7FloaterFrmOrvana::DefaultHandler(const platform::Message& message)
@@ -406,8 +447,8 @@ void TQ7FloaterFrmOrvana::DefaultHandler(const platform::Message& message)
     if (!desktop_ || message.id != messages_.setActivePersonnr || message.id == 0)
         return;
     const std::string number = receivedPersonnr(*desktop_, message.lParam);
-    if (!number.empty() && lookup_)
-        lookup_(QString::fromStdString(number), false);
+    if (!number.empty())
+        lookup_->LookupPatient(number, false);
     publishState();
 }
 
@@ -569,6 +610,9 @@ QJsonObject TQ7FloaterFrmOrvana::stateSnapshot() const
         {"trayHint", trayHint_},
         {"windowHeight", height()},
         {"options", options},
+        {"currentPersonnr", QString::fromStdString(trackingState_.currentPersonalNumber)},
+        {"fromOcr", trackingState_.OCRFoundPersonnr},
+        {"lastLookedUp", lastLookedUp_},
     };
 }
 
@@ -576,12 +620,9 @@ void TQ7FloaterFrmOrvana::publishState()
 {
     if (stateFile_.isEmpty())
         return;
-    QJsonObject state = stateSnapshot();
-    for (auto it = extraState_.begin(); it != extraState_.end(); ++it)
-        state[it.key()] = it.value();
     QSaveFile file(stateFile_);
     if (file.open(QIODevice::WriteOnly)) {
-        file.write(QJsonDocument(state).toJson());
+        file.write(QJsonDocument(stateSnapshot()).toJson());
         file.commit();
     }
 }

@@ -5,6 +5,7 @@
 #include "CountTile.h"
 #include "FloaterMessages.h"
 #include "FloaterOptions.h"
+#include "app/core/Tracking.h"
 
 #include <QJsonObject>
 #include <QPointF>
@@ -42,10 +43,17 @@ public:
     void openManual();
     void placeWindow();
 
-    // Runs one pass of the tracking timer; installed by the tracking code.
-    void setTrackingPass(std::function<void()> pass) { trackingPass_ = std::move(pass); }
-    // Receives a personal number to look up (command line, hand-over).
-    void setLookup(std::function<void(const QString&, bool)> lookup) { lookup_ = std::move(lookup); }
+    // The lookup that numbers from the tracking pass, the command line and a
+    // second instance go to (not owned; null restores the built-in one).
+    void setLookup(app::PatientLookup* lookup);
+    // Reads numbers Q7 only draws (not owned; null: none are read).
+    void setCaptionReader(app::CaptionReader* reader);
+    app::TrackingState& trackingState() { return trackingState_; }
+    // What a lookup stores: the number it looked up last.
+    void setLastLookedUp(const QString& number) { lastLookedUp_ = number; }
+    bool showCount() const { return showCount_; }
+    // One tracking pass, as the tracking timer runs it.
+    void Timer3Timer();
 
     // The character test for personal numbers on the command line.
     void setNumberTextTest(std::function<bool(const std::string&)> test) { isNumberText_ = std::move(test); }
@@ -54,8 +62,6 @@ public:
 
     // Writes what the floater shows as JSON after every change of it.
     void setStateFile(const QString& path) { stateFile_ = path; }
-    // Program state beside what the window shows (current number and such).
-    void setStateField(const QString& key, const QJsonValue& value) { extraState_[key] = value; }
     QJsonObject stateSnapshot() const;
     void publishState();
 
@@ -99,7 +105,7 @@ private:
     void FormCreate();
     void FormShow();
     void Timer2Timer();
-    void Timer3Timer();
+    void applyTrackingResult(const app::TrackingResult& result);
     void buildTitleBar();
     void buildPatientBar();
     void buildClientArea();
@@ -142,11 +148,15 @@ private:
 
     QTimer timer2_; // start-up, one shot
     QTimer timer3_; // tracking
-    std::function<void()> trackingPass_;
-    std::function<void(const QString&, bool)> lookup_;
+    app::TrackingState trackingState_;
+    std::unique_ptr<app::PatientLookup> ownLookup_;
+    app::PatientLookup* lookup_ = nullptr;
+    app::NoCaptionReader noCaptions_;
+    app::CaptionReader* captions_ = &noCaptions_;
+    QString lastLookedUp_;
+    bool showCount_ = false;
     std::function<bool(const std::string&)> isNumberText_;
     std::string orvanaDirPrefix_;
-    QJsonObject extraState_;
     QString stateFile_;
     QPointF mbDown_;
     bool shownOnce_ = false;

@@ -5,13 +5,6 @@
 
 using namespace floater;
 
-namespace {
-bool digitsOrHyphen(const std::string& s)
-{
-    return s.find_first_not_of("0123456789-") == std::string::npos;
-}
-} // namespace
-
 TEST(FloaterMessages, RegistersTheFourMessagesInOrder)
 {
     platform::MemoryDesktop d;
@@ -48,7 +41,7 @@ TEST(FloaterMessages, HandOverNumberTakesTheFirstFittingParameter)
         {{}, ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(handOverNumber(c.args, digitsOrHyphen), c.expected);
+        EXPECT_EQ(handOverNumber(c.args), c.expected);
 }
 
 TEST(FloaterMessages, DeliverUsesAnAtomOnlyForRealText)

@@ -28,6 +28,11 @@ protected:
     platform::MemoryDesktop desktop;
 };
 
+struct RecordingLookup : app::PatientLookup {
+    std::vector<std::pair<std::string, bool>> calls;
+    void LookupPatient(const std::string& number, bool push) override { calls.emplace_back(number, push); }
+};
+
 QStringList actionTexts(const QMenu* menu)
 {
     QStringList out;
@@ -160,8 +165,9 @@ TEST_F(FloaterWindowTest, PositionIsStoredOnCloseAndUsedAtStart)
 TEST_F(FloaterWindowTest, HandOverMessageLooksUpWithoutPush)
 {
     TQ7FloaterFrmOrvana w(&desktop, {});
-    std::vector<std::pair<QString, bool>> lookups;
-    w.setLookup([&](const QString& n, bool push) { lookups.emplace_back(n, push); });
+    RecordingLookup recorder;
+    auto& lookups = recorder.calls;
+    w.setLookup(&recorder);
     const auto msg = w.messages().setActivePersonnr;
     struct Case { std::string atomText; bool looked; } cases[] = {
         {" 19121212-1212", true}, {"12345", false}, {"  123456 ", true}};
@@ -170,7 +176,7 @@ TEST_F(FloaterWindowTest, HandOverMessageLooksUpWithoutPush)
         w.DefaultHandler({0, msg, 0, desktop.addAtom(c.atomText)});
         ASSERT_EQ(lookups.size(), c.looked ? 1u : 0u) << c.atomText;
         if (c.looked) {
-            EXPECT_EQ(lookups[0].first.toStdString(), c.atomText); // untrimmed
+            EXPECT_EQ(lookups[0].first, c.atomText); // untrimmed
             EXPECT_FALSE(lookups[0].second);
         }
     }
@@ -186,7 +192,7 @@ TEST_F(FloaterWindowTest, StateFileIsWrittenAsJson)
     TQ7FloaterFrmOrvana w(&desktop, {});
     w.setStateFile(path);
     w.setMessageText(QStringLiteral("Q7 är inte igång!"));
-    w.setStateField("currentPersonnr", "19121212-1212");
+    w.trackingState().currentPersonalNumber = "19121212-1212";
     w.publishState();
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -220,4 +226,41 @@ TEST_F(FloaterWindowTest, MissingManualSaysWhere)
                              "sammankoppling av Orvana och Q7.doc' finns i katalogen ") +
                   QString::fromStdString(settings.dir().string()));
     EXPECT_TRUE(desktop.shellCalls.empty());
+}
+
+TEST_F(FloaterWindowTest, TrackingPassWithoutQ7ResetsTheDisplay)
+{
+    TQ7FloaterFrmOrvana w(&desktop, {});
+    w.trackingState().currentPersonalNumber = "19121212-1212";
+    w.setPatientLabel("Anna Andersson");
+    w.Timer3Timer();
+    EXPECT_EQ(w.messageText(), QStringLiteral("Q7 är inte igång!"));
+    EXPECT_EQ(w.patientLabel(), "(ingen hittad)");
+    EXPECT_EQ(w.countLabel(), "Antal bilder: 0");
+    EXPECT_EQ(w.trayIconIndex(), 2);
+    EXPECT_EQ(w.trayHint(), QStringLiteral("Q7 är inte igång!"));
+    EXPECT_EQ(w.frontLayer(), Layer::Message);
+    EXPECT_TRUE(w.trackingState().currentPersonalNumber.empty());
+    const QJsonObject lamp = w.stateSnapshot()["ocrLamp"].toObject();
+    EXPECT_TRUE(lamp["visible"].toBool());
+    EXPECT_EQ(lamp["color"].toString(), "#00ff00");
+}
+
+TEST_F(FloaterWindowTest, TrackingPassHandsAShownPatientToTheLookupOnce)
+{
+    const auto q7 = desktop.add(0, "Q7Main", "Q7 Kliniksystem");
+    const auto mdi = desktop.add(q7, "MDIClient", "");
+    const auto doc = desktop.add(mdi, "Q7Doc", "Patient");
+    desktop.add(doc, "Edit", "19121212-1212");
+    desktop.window(mdi).mdiActive = doc;
+    TQ7FloaterFrmOrvana w(&desktop, {});
+    w.Timer3Timer();
+    w.Timer3Timer();
+    EXPECT_EQ(w.stateSnapshot()["currentPersonnr"].toString(), "19121212-1212");
+    EXPECT_EQ(w.stateSnapshot()["lastLookedUp"].toString(), "19121212-1212");
+    EXPECT_FALSE(w.stateSnapshot()["ocrLamp"].toObject()["visible"].toBool());
+    RecordingLookup recorder;
+    w.setLookup(&recorder);
+    w.Timer3Timer();
+    EXPECT_TRUE(recorder.calls.empty()); // the same patient is not looked up again
 }

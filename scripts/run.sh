@@ -9,7 +9,7 @@ source "$top/scripts/services.sh"
 
 build="${TQ7_BUILD_DIR:-$top/build}"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target q7floater
+cmake --build "$build" --target q7floater q7sim
 
 # The demo keeps its settings and data apart from any real installation.
 demo="$build/demo"
@@ -24,13 +24,21 @@ if [ ! -f "$TQ7_REGISTRY_USER" ]; then
 fi
 cd "$demo"
 
-if [ -n "${DISPLAY:-}" ]; then
-  exec "$build/app/q7floater" --state-file "$demo/state.json" "$@"
-fi
-
 trap stop_services EXIT
-start_xvfb
-export DISPLAY="$TQ7_TEST_DISPLAY"
+headless=
+if [ -z "${DISPLAY:-}" ]; then
+  headless=1
+  start_xvfb
+  export DISPLAY="$TQ7_TEST_DISPLAY"
+fi
+# The demo Q7 shows a patient; the floater follows it.
+"$build/tools/q7sim/q7sim" --stay "$top/tools/q7sim/scenarios/patient.q7s" </dev/null &
+_tq7_pids+=($!)
+
+if [ -z "$headless" ]; then
+  "$build/app/q7floater" --state-file "$demo/state.json" "$@"
+  exit
+fi
 "$build/app/q7floater" --state-file "$demo/state.json" "$@" &
 floater=$!
 for _ in $(seq 1 100); do [ -s "$demo/state.json" ] && break; sleep 0.1; done

@@ -1,6 +1,13 @@
 # Services for the tests and the demo; sourced by the scripts.
 # Each start_* exports what the tests read; stop_services ends them all.
 
+# Installs the packages and configures the build in $build.
+tq7_configure() {
+  "$top/scripts/install-deps.sh"
+  build="${TQ7_BUILD_DIR:-$top/build}"
+  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+}
+
 _tq7_pids=()
 _tq7_dirs=()
 

@@ -123,14 +123,15 @@ bool readLoginTable(const QString& userName, const QString& password)
     bool ok = false;
     {
         QString error;
-        QSqlDatabase db = OpenConnection(name, QStringLiteral("Provider=") + provider
-                              + QStringLiteral(";Integrated Security=SSPI;Persist Security Info=False") + tail,
-                              &error);
-        if (!db.isOpen())
-            db = OpenConnection(name, QStringLiteral("Provider=") + provider + QStringLiteral(";Password=")
-                                    + password + QStringLiteral(";Persist Security Info=True;User ID=")
-                                    + userName + tail,
-                                &error);
+        QSqlDatabase db;
+        for (const QString& login :
+             {QStringLiteral(";Integrated Security=SSPI;Persist Security Info=False"),
+              QStringLiteral(";Password=") + password + QStringLiteral(";Persist Security Info=True;User ID=") + userName}) {
+            db = QSqlDatabase(); // the handle must be gone before the connection is replaced
+            db = OpenConnection(name, QStringLiteral("Provider=") + provider + login + tail, &error);
+            if (db.isOpen())
+                break;
+        }
         if (db.isOpen() && BeginTransaction(db, &error)) {
             QSqlQuery q(db);
             q.setForwardOnly(true);

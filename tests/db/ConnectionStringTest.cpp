@@ -42,7 +42,7 @@ TEST(SqlConnectionsTest, MapsProvidersOntoDrivers)
          "DRIVER={FreeTDS};SERVER=srv\\SQL2019;DATABASE=Orvana;TDS_Version=7.4"},
         {"Provider=SQLNCLI11;Integrated Security=SSPI;Initial Catalog=Orvana;Data Source=srv,1533", "QODBC",
          "DRIVER={FreeTDS};SERVER=srv;DATABASE=Orvana;TDS_Version=7.4;PORT=1533;Trusted_Connection=Yes"},
-        {"Provider=MSDASQL.1;Password=p;User ID=u;Data Source=BorvikQ7", "QODBC", "DSN=BorvikQ7"},
+        {"Provider=MSDASQL.1;Password=p;User ID=u;Data Source=BorvikQ7", "QODBC", "BorvikQ7"},
         {"Provider=SQLite;Data Source=/var/lib/orvana.sqlite", "QSQLITE", "/var/lib/orvana.sqlite"},
         {"Provider=PostgreSQL;Data Source=db.local:5433;Initial Catalog=orvana", "QPSQL", "orvana"},
     };

@@ -4,7 +4,10 @@
 
 #include <QSet>
 #include <QSqlDriver>
+#include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlField>
+#include <QSqlRecord>
 #include <QSqlQuery>
 
 #include <mutex>
@@ -61,7 +64,7 @@ bool mapProvider(const QString& s, Target& t, QString* error)
             t.databaseName += QStringLiteral(";Trusted_Connection=Yes");
     } else if (is("MSDASQL")) {
         t.driver = QStringLiteral("QODBC");
-        t.databaseName = QStringLiteral("DSN=") + source;
+        t.databaseName = source; // a bare name: the driver connects to it as a data source
     } else {
         if (error)
             *error = QStringLiteral("Okänd dataprovider \"%1\"").arg(provider);
@@ -146,6 +149,24 @@ QString ErrorText(const QSqlError& error)
     if (driver.isEmpty())
         return database;
     return driver + u' ' + database;
+}
+
+std::optional<int> DeclaredTextSize(QSqlDatabase& db, const QString& table, const QString& column)
+{
+    if (DialectOf(db) != SqlDialect::SQLite) {
+        const QSqlField field = db.record(table).field(column);
+        return field.isValid() && field.length() > 0 ? std::optional<int>(field.length()) : std::nullopt;
+    }
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT type FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE"));
+    q.addBindValue(table);
+    q.addBindValue(column);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    static const QRegularExpression size(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
+    const QRegularExpressionMatch m = size.match(q.value(0).toString());
+    return m.hasMatch() ? std::optional<int>(m.captured(1).toInt()) : std::nullopt;
 }
 
 bool InTransaction(const QSqlDatabase& db)

@@ -14,6 +14,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <optional>
+
 namespace toolkit {
 
 enum class SqlDialect { SQLite, PostgreSQL, SqlServer, Odbc };
@@ -29,6 +31,11 @@ void RemoveConnection(const QString& name);
 SqlDialect DialectOf(const QSqlDatabase& db);
 // The driver's own text of the last error, as messages show it.
 QString ErrorText(const QSqlError& error);
+
+// The declared size of a text column (VARCHAR(40) gives 40); nothing when
+// the column is unknown or has no size. Qt's SQLite driver reports no sizes,
+// so SQLite's own table description is asked there.
+std::optional<int> DeclaredTextSize(QSqlDatabase& db, const QString& table, const QString& column);
 
 // Transactions, with the state Qt does not keep: whether one is open.
 bool InTransaction(const QSqlDatabase& db);

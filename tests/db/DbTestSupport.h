@@ -25,7 +25,7 @@ struct Shown {
 
 class RecordingPresenter : public toolkit::DialogPresenter {
 public:
-    int answer = toolkit::mrYes;
+    int answer = 0; // index of the button pressed: 0 is Yes (or OK), 1 is No
     std::vector<Shown> shown;
     int show(toolkit::DialogKind kind, const QString&, const QString& text, const QStringList&) override
     {

@@ -8,6 +8,8 @@
 #include <QSqlQuery>
 #include <QThread>
 
+#include <limits>
+
 namespace app {
 
 using toolkit::SqlDialect;

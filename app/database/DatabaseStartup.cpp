@@ -2,6 +2,7 @@
 
 #include "toolkit/Dialogs.h"
 #include "toolkit/core/Settings.h"
+#include "toolkit/db/ConnectionString.h"
 #include "toolkit/db/JournalConnection.h"
 #include "toolkit/db/KxAdoQuery.h"
 #include "toolkit/db/SettingsCipher.h"
@@ -62,9 +63,9 @@ SiteSwitches ReadSiteSwitches(CounterTable& counters, QSqlDatabase& journal,
 
 QString Q7ConnectionString(const QString& user, const QString& password, const QString& alias)
 {
-    return QStringLiteral("Provider=MSDASQL.1;Password=") + password
-           + QStringLiteral(";Persist Security Info=True;User ID=") + user
-           + QStringLiteral(";Data Source=") + alias;
+    return QStringLiteral("Provider=MSDASQL.1;Password=") + toolkit::QuoteConnectionValue(password)
+           + QStringLiteral(";Persist Security Info=True;User ID=") + toolkit::QuoteConnectionValue(user)
+           + QStringLiteral(";Data Source=") + toolkit::QuoteConnectionValue(alias);
 }
 
 FloaterDatabases::FloaterDatabases() = default;

@@ -33,6 +33,17 @@ TEST(ConnectionValueTest, ReadsAndSetsValuesInPlace)
         EXPECT_EQ(SetConnectionValue(s, c.key, c.value), QString::fromLatin1(c.expected)) << c.key;
 }
 
+TEST(ConnectionValueTest, QuotesValuesThatHoldSemicolonsOrQuotes)
+{
+    const QString s = SetConnectionValue(SetConnectionValue(QStringLiteral("Provider=SQLite;Password=old;User ID=u"),
+                                                            "Password=", "a;b\"c"),
+                                         "User ID=", "\"x");
+    EXPECT_EQ(s, "Provider=SQLite;Password=\"a;b\"\"c\";User ID=\"\"\"x\"");
+    EXPECT_EQ(ConnectionValue(s, "Password="), "a;b\"c");
+    EXPECT_EQ(ConnectionValue(s, "User ID="), "\"x");
+    EXPECT_EQ(SetConnectionValue(s, "Password=", "plain"), "Provider=SQLite;Password=plain;User ID=\"\"\"x\"");
+}
+
 TEST(SqlConnectionsTest, MapsProvidersOntoDrivers)
 {
     struct Case {
@@ -161,8 +172,9 @@ TEST_F(BuildConnectionStringTest, ReadsTheLoginTableWhenTheFileHasNoLogin)
     writeUdl("Demo.udl", QStringLiteral("SQLite;User ID=;Data Source=") + file);
     EXPECT_EQ(build({QStringLiteral("Demo.udl")}),
               QStringLiteral("Provider=SQLite;User ID=orvanasql;Data Source=") + file
-                  + QStringLiteral(";Persist Security Info=True;Password=p;w"));
+                  + QStringLiteral(";Persist Security Info=True;Password=\"p;w\""));
     EXPECT_EQ(DBConnection().Password, "p;w");
+    EXPECT_EQ(ParseDBConnection(JournalConnectionString()).Password, "p;w") << "the string reads back whole";
 }
 
 TEST_F(BuildConnectionStringTest, SingleFileInDataLinksIsTakenAndStored)

@@ -16,12 +16,17 @@ struct TDBConnection {
 };
 
 // The text after the first occurrence of key (e.g. "User ID=") up to the next
-// ";" or the end; empty when the key is missing.
+// ";" or the end; empty when the key is missing. A value in double quotes may
+// hold ";" (a doubled quote inside stands for one), so that a password with
+// a semicolon survives the trip through the string.
 QString ConnectionValue(const QString& connectionString, const QString& key);
 // Replaces the value after key up to the next ";", keeping the rest; an absent
 // key gets ";" + key + value appended unless value is empty.
 QString SetConnectionValue(const QString& connectionString, const QString& key,
                            const QString& value);
+// The value as it must stand in a connection string: quoted when it holds a
+// ";" or starts with a quote.
+QString QuoteConnectionValue(const QString& value);
 TDBConnection ParseDBConnection(const QString& connectionString);
 // The provider name: the value of "Provider=" up to the first ";".
 QString ProviderName(const QString& connectionString);

@@ -117,8 +117,8 @@ bool readLoginTable(const QString& userName, const QString& password)
 {
     const QString provider = ProviderName(JournalConnectionString());
     const TDBConnection& c = DBConnection();
-    const QString tail = QStringLiteral(";Initial Catalog=") + c.Databasename
-                         + QStringLiteral(";Data Source=") + c.ServerName;
+    const QString tail = QStringLiteral(";Initial Catalog=") + QuoteConnectionValue(c.Databasename)
+                         + QStringLiteral(";Data Source=") + QuoteConnectionValue(c.ServerName);
     const QString name = QStringLiteral("tq7-login-lookup");
     bool ok = false;
     {
@@ -126,7 +126,8 @@ bool readLoginTable(const QString& userName, const QString& password)
         QSqlDatabase db;
         for (const QString& login :
              {QStringLiteral(";Integrated Security=SSPI;Persist Security Info=False"),
-              QStringLiteral(";Password=") + password + QStringLiteral(";Persist Security Info=True;User ID=") + userName}) {
+              QStringLiteral(";Password=") + QuoteConnectionValue(password)
+                  + QStringLiteral(";Persist Security Info=True;User ID=") + QuoteConnectionValue(userName)}) {
             db = QSqlDatabase(); // the handle must be gone before the connection is replaced
             db = OpenConnection(name, QStringLiteral("Provider=") + provider + login + tail, &error);
             if (db.isOpen())

@@ -70,8 +70,9 @@ TKxAdoQuery* OpenQuery(const QString& sql, bool editable)
 {
     QSqlDatabase db = DefaultQuery() ? DefaultQuery()->connection() : QSqlDatabase();
     auto* q = new TKxAdoQuery(db, editable);
+    q->SQL = QStringList{sql};
     QString error;
-    if ((InTransaction(db) || BeginTransaction(db, &error)) && (q->SQL = QStringList{sql}, q->open(&error)))
+    if ((InTransaction(db) || BeginTransaction(db, &error)) && q->open(&error))
         return q;
     ShowError(Translate(QStringLiteral("Det gick inte att utföra SQL-frågan:")) + u' ' + sql
               + QStringLiteral("!\r\r") + error);

@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusReply>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QThread>
@@ -20,20 +22,41 @@ PowerEventHandler::PowerEventHandler(QObject* parent)
 {
 }
 
+namespace {
+
+const QString kLogin1 = QStringLiteral("org.freedesktop.login1");
+const QString kLogin1Path = QStringLiteral("/org/freedesktop/login1");
+const QString kManager = QStringLiteral("org.freedesktop.login1.Manager");
+
+} // namespace
+
 bool PowerEventHandler::listenToLogind()
 {
-    return QDBusConnection::systemBus().connect(
-        QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
-        QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
-        SLOT(PrepareForSleep(bool)));
+    const bool listening = QDBusConnection::systemBus().connect(
+        kLogin1, kLogin1Path, kManager, QStringLiteral("PrepareForSleep"), this, SLOT(PrepareForSleep(bool)));
+    if (listening)
+        takeSleepLock();
+    return listening;
+}
+
+void PowerEventHandler::takeSleepLock()
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(kLogin1, kLogin1Path, kManager, QStringLiteral("Inhibit"));
+    call << QStringLiteral("sleep") << QCoreApplication::applicationName()
+         << QStringLiteral("Stänger databasanslutningarna") << QStringLiteral("delay");
+    const QDBusReply<QDBusUnixFileDescriptor> reply = QDBusConnection::systemBus().call(call);
+    sleepLock_ = reply.isValid() ? reply.value() : QDBusUnixFileDescriptor();
 }
 
 void PowerEventHandler::PrepareForSleep(bool sleeping)
 {
-    if (sleeping)
+    if (sleeping) {
         suspend();
-    else
+        sleepLock_ = QDBusUnixFileDescriptor(); // now the computer may sleep
+    } else {
+        takeSleepLock();
         resume();
+    }
 }
 
 void PowerEventHandler::suspend()

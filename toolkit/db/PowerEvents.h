@@ -3,6 +3,7 @@
 // reopening them when it resumes. logind announces both with its
 // PrepareForSleep signal (true before sleeping, false after waking).
 
+#include <QDBusUnixFileDescriptor>
 #include <QObject>
 #include <QStringList>
 
@@ -15,7 +16,9 @@ class PowerEventHandler : public QObject {
 public:
     explicit PowerEventHandler(QObject* parent = nullptr);
 
-    // Listens to logind on the system bus; false when there is no such bus.
+    // Listens to logind on the system bus and holds a delay lock on sleep, so
+    // the connections are closed before the computer sleeps; false when
+    // there is no such bus.
     bool listenToLogind();
 
     // Disconnects every open connection and marks it for reconnection.
@@ -35,6 +38,9 @@ public slots:
     void PrepareForSleep(bool sleeping);
 
 private:
+    void takeSleepLock();
+
+    QDBusUnixFileDescriptor sleepLock_; // released once the connections are closed
     QStringList marked_; // connection names in the order they were closed; kept after resume
 };
 

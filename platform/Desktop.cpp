@@ -19,6 +19,21 @@ std::vector<WindowId> Desktop::descendants(WindowId parent)
     return out;
 }
 
+std::vector<WindowFacts> Desktop::windowFacts(const std::vector<WindowId>& windows,
+                                              const FactRequest& request)
+{
+    std::vector<WindowFacts> out(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (request.className)
+            out[i].className = className(windows[i]);
+        if (request.textChars)
+            out[i].text = windowText(windows[i], request.textChars);
+        if (request.visible)
+            out[i].visible = isVisible(windows[i]);
+    }
+    return out;
+}
+
 WindowId Desktop::findWindow(const std::optional<std::string>& cls,
                              const std::optional<std::string>& title)
 {

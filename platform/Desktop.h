@@ -34,6 +34,21 @@ struct Message {
 };
 
 // A 24-bit screen capture, rows top-down, bytes blue, green, red.
+// Which facts to read of each window; what is not asked for stays empty.
+struct FactRequest {
+    bool className = false;
+    std::size_t textChars = 0; // title or control text cut to so many characters; 0: none
+    bool visible = false;
+};
+
+// What one pass over many windows needs of each, read in one go.
+struct WindowFacts {
+    std::string className;
+    std::string text; // title or control text, UTF-8, cut as asked
+    bool visible = false;
+    bool operator==(const WindowFacts&) const = default;
+};
+
 struct Capture {
     int width = 0;
     int height = 0;
@@ -50,8 +65,9 @@ public:
     // Direct children, bottom of the stacking order first.
     virtual std::vector<WindowId> children(WindowId parent) = 0;
     // All descendants, depth first, each window before its own children,
-    // siblings in the order of children().
-    std::vector<WindowId> descendants(WindowId parent);
+    // siblings in the order of children(). Window systems that can ask about
+    // many windows at once override it; the result stays the same.
+    virtual std::vector<WindowId> descendants(WindowId parent);
 
     virtual std::string className(WindowId w) = 0;
     // Title of a top-level window, or the text of a control; UTF-8, cut to
@@ -63,6 +79,12 @@ public:
     virtual std::optional<Rect> windowRect(WindowId w) = 0;
     // The active document window of an MDI client, or 0.
     virtual WindowId mdiActiveChild(WindowId mdiClient) = 0;
+
+    // The requested facts of each window, in the order given. A window that
+    // is gone gives empty facts. The default asks one window at a time;
+    // window systems with a request pipeline override it to save round trips.
+    virtual std::vector<WindowFacts> windowFacts(const std::vector<WindowId>& windows,
+                                                 const FactRequest& request);
 
     // First top-level window whose class and title equal the given texts
     // (an absent criterion matches anything).

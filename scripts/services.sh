@@ -10,7 +10,9 @@ start_xvfb() {
   for n in $(seq 90 140); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
   done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: otherwise the server restarts whenever its last client leaves
+  # and refuses connections meanwhile, which breaks tests run one by one.
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   _tq7_pids+=($!)
   for _ in $(seq 1 100); do
     [ -e "/tmp/.X11-unix/X$n" ] && break

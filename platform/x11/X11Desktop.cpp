@@ -3,9 +3,12 @@
 #include "../ShellCommand.h"
 #include "../Utf8.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <type_traits>
+#include <utility>
 
 namespace platform {
 
@@ -17,6 +20,39 @@ struct FreeDeleter {
 };
 template <typename T>
 using Reply = std::unique_ptr<T, FreeDeleter<T>>;
+
+// Waits for a reply; null after an X error (BadWindow for a window that
+// vanished). Only the checked request forms are used: their errors come back
+// here and are dropped, instead of piling up in an event queue nobody reads.
+template <typename ReplyFn, typename Cookie>
+auto reply(xcb_connection_t* c, ReplyFn fn, Cookie cookie)
+{
+    using T = std::remove_pointer_t<decltype(fn(c, cookie, nullptr))>;
+    return Reply<T>(fn(c, cookie, nullptr));
+}
+
+// WM_CLASS is "instance\0class\0"; the class part is what windows are known by.
+std::string classPart(const std::string& wmClass)
+{
+    const std::size_t nul = wmClass.find('\0');
+    if (nul == std::string::npos)
+        return {};
+    std::string cls = wmClass.substr(nul + 1);
+    const std::size_t end = cls.find('\0');
+    return end == std::string::npos ? cls : cls.substr(0, end);
+}
+
+// A text property's bytes, at most maxBytes of them; empty unless 8-bit.
+std::string propertyText(const xcb_get_property_reply_t* r, std::size_t maxBytes)
+{
+    if (!r || r->format != 8)
+        return {};
+    const int len = xcb_get_property_value_length(r);
+    const char* data = static_cast<const char*>(xcb_get_property_value(r));
+    return std::string(data, data + std::min<std::size_t>(static_cast<std::size_t>(len), maxBytes));
+}
+
+constexpr std::size_t kClassBytes = 512;
 
 constexpr std::uint32_t kIconicState = 3;
 
@@ -41,9 +77,17 @@ X11Desktop::X11Desktop(const char* displayName)
     root_ = it.data->root;
 }
 
+X11Desktop::X11Desktop(xcb_connection_t* borrowed) : owned_(false)
+{
+    if (!borrowed || xcb_connection_has_error(borrowed))
+        return;
+    conn_ = borrowed;
+    root_ = xcb_setup_roots_iterator(xcb_get_setup(borrowed)).data->root;
+}
+
 X11Desktop::~X11Desktop()
 {
-    if (conn_)
+    if (conn_ && owned_)
         xcb_disconnect(conn_);
 }
 
@@ -52,38 +96,95 @@ xcb_atom_t X11Desktop::atom(const std::string& name)
     auto found = atoms_.find(name);
     if (found != atoms_.end())
         return found->second;
-    Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(
-        conn_, xcb_intern_atom(conn_, 0, static_cast<std::uint16_t>(name.size()), name.data()),
-        nullptr));
+    auto r = reply(conn_, xcb_intern_atom_reply,
+                   xcb_intern_atom(conn_, 0, static_cast<std::uint16_t>(name.size()), name.data()));
     const xcb_atom_t a = r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
     if (a != XCB_ATOM_NONE)
         atoms_[name] = a;
     return a;
 }
 
-std::string X11Desktop::property(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type,
-                                 std::size_t maxBytes)
-{
-    const std::uint32_t longs = static_cast<std::uint32_t>((maxBytes + 3) / 4);
-    Reply<xcb_get_property_reply_t> r(
-        xcb_get_property_reply(conn_, xcb_get_property(conn_, 0, w, prop, type, 0, longs), nullptr));
-    if (!r || r->format != 8)
-        return {};
-    const int len = xcb_get_property_value_length(r.get());
-    const char* data = static_cast<const char*>(xcb_get_property_value(r.get()));
-    return std::string(data, data + std::min<std::size_t>(static_cast<std::size_t>(len), maxBytes));
-}
-
 std::vector<WindowId> X11Desktop::topLevelWindows()
 {
-    return children(root_);
+    // The tree and the window manager's announcement travel together.
+    const auto treeCookie = xcb_query_tree(conn_, root_);
+    const auto managerCookie = xcb_get_property(conn_, 0, root_, atom("_NET_SUPPORTING_WM_CHECK"),
+                                                XCB_ATOM_WINDOW, 0, 1);
+    auto tree = reply(conn_, xcb_query_tree_reply, treeCookie);
+    auto manager = reply(conn_, xcb_get_property_reply, managerCookie);
+    if (!tree)
+        return {};
+    const xcb_window_t* kids = xcb_query_tree_children(tree.get());
+    std::vector<WindowId> windows(kids, kids + xcb_query_tree_children_length(tree.get()));
+    if (manager && manager->type != XCB_ATOM_NONE)
+        replaceFramesByClients(windows);
+    return windows;
+}
+
+void X11Desktop::replaceFramesByClients(std::vector<WindowId>& windows)
+{
+    // A reparenting window manager puts each program's window into a frame of
+    // its own: a child of the root without WM_CLASS. Such a frame stands for
+    // the window it holds, the one the manager marked with WM_STATE.
+    std::vector<xcb_get_property_cookie_t> classCookies;
+    classCookies.reserve(windows.size());
+    for (WindowId w : windows)
+        classCookies.push_back(xcb_get_property(conn_, 0, static_cast<xcb_window_t>(w),
+                                                XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 0));
+    std::vector<std::pair<std::size_t, xcb_window_t>> search; // slot, window to look inside
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        auto r = reply(conn_, xcb_get_property_reply, classCookies[i]);
+        if (r && r->type == XCB_ATOM_NONE)
+            search.emplace_back(i, static_cast<xcb_window_t>(windows[i]));
+    }
+    if (search.empty())
+        return;
+    const xcb_atom_t wmState = atom("WM_STATE");
+    std::vector<bool> found(windows.size(), false);
+    // Managers nest the program's window one or two levels deep.
+    for (int depth = 0; depth < 2 && !search.empty(); ++depth) {
+        std::vector<xcb_query_tree_cookie_t> trees;
+        trees.reserve(search.size());
+        for (const auto& entry : search)
+            trees.push_back(xcb_query_tree(conn_, entry.second));
+        struct Inner {
+            std::size_t slot;
+            xcb_window_t window;
+            xcb_get_property_cookie_t state;
+        };
+        std::vector<Inner> inner;
+        for (std::size_t k = 0; k < search.size(); ++k) {
+            auto r = reply(conn_, xcb_query_tree_reply, trees[k]);
+            if (!r)
+                continue;
+            const xcb_window_t* kids = xcb_query_tree_children(r.get());
+            for (int j = 0; j < xcb_query_tree_children_length(r.get()); ++j)
+                inner.push_back({search[k].first, kids[j],
+                                 xcb_get_property(conn_, 0, kids[j], wmState, wmState, 0, 0)});
+        }
+        std::vector<std::pair<std::size_t, xcb_window_t>> next;
+        for (const Inner& in : inner) {
+            auto r = reply(conn_, xcb_get_property_reply, in.state);
+            if (found[in.slot])
+                continue;
+            if (r && r->type != XCB_ATOM_NONE) {
+                windows[in.slot] = in.window;
+                found[in.slot] = true;
+            } else {
+                next.emplace_back(in.slot, in.window);
+            }
+        }
+        std::erase_if(next, [&](const auto& entry) { return found[entry.first]; });
+        search = std::move(next);
+    }
+    // A frame with no marked window inside stays as it is.
 }
 
 std::vector<WindowId> X11Desktop::children(WindowId parent)
 {
     std::vector<WindowId> out;
-    Reply<xcb_query_tree_reply_t> r(xcb_query_tree_reply(
-        conn_, xcb_query_tree(conn_, static_cast<xcb_window_t>(parent)), nullptr));
+    auto r = reply(conn_, xcb_query_tree_reply,
+                   xcb_query_tree(conn_, static_cast<xcb_window_t>(parent)));
     if (!r)
         return out;
     const xcb_window_t* kids = xcb_query_tree_children(r.get());
@@ -91,48 +192,127 @@ std::vector<WindowId> X11Desktop::children(WindowId parent)
     return out;
 }
 
+std::vector<WindowId> X11Desktop::descendants(WindowId parent)
+{
+    // One tree query per level of the hierarchy, all windows of a level at once.
+    std::map<WindowId, std::vector<WindowId>> kids;
+    std::vector<WindowId> level{parent};
+    while (!level.empty()) {
+        std::vector<xcb_query_tree_cookie_t> cookies;
+        cookies.reserve(level.size());
+        for (WindowId w : level)
+            cookies.push_back(xcb_query_tree(conn_, static_cast<xcb_window_t>(w)));
+        std::vector<WindowId> next;
+        for (std::size_t i = 0; i < level.size(); ++i) {
+            auto r = reply(conn_, xcb_query_tree_reply, cookies[i]);
+            if (!r)
+                continue; // gone: no children
+            const xcb_window_t* k = xcb_query_tree_children(r.get());
+            std::vector<WindowId>& list = kids[level[i]];
+            list.assign(k, k + xcb_query_tree_children_length(r.get()));
+            next.insert(next.end(), list.begin(), list.end());
+        }
+        level = std::move(next);
+    }
+    // Depth first, each window before its children, siblings bottom of the stack first.
+    std::vector<WindowId> out;
+    std::vector<std::pair<WindowId, std::size_t>> stack{{parent, 0}};
+    while (!stack.empty()) {
+        auto& [w, nextChild] = stack.back();
+        const std::vector<WindowId>& list = kids[w];
+        if (nextChild == list.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const WindowId child = list[nextChild++];
+        out.push_back(child);
+        stack.emplace_back(child, 0);
+    }
+    return out;
+}
+
+std::vector<WindowFacts> X11Desktop::windowFacts(const std::vector<WindowId>& windows,
+                                                 const FactRequest& request)
+{
+    // Every request goes out before the first reply is read: one round trip
+    // for the lot instead of one per window and fact.
+    const std::size_t maxChars = request.textChars;
+    const xcb_atom_t netName = maxChars ? atom("_NET_WM_NAME") : xcb_atom_t{XCB_ATOM_NONE};
+    const xcb_atom_t utf8 = maxChars ? atom("UTF8_STRING") : xcb_atom_t{XCB_ATOM_NONE};
+    // A UTF-8 character takes at most four bytes.
+    const std::size_t maxBytes = maxChars * 4;
+    const auto longs = static_cast<std::uint32_t>((maxBytes + 3) / 4);
+    struct Cookies {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_property_cookie_t wmClass, netName, wmName;
+    };
+    std::vector<Cookies> cookies(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const auto w = static_cast<xcb_window_t>(windows[i]);
+        Cookies& c = cookies[i];
+        if (request.visible)
+            c.attributes = xcb_get_window_attributes(conn_, w);
+        if (request.className)
+            c.wmClass = xcb_get_property(conn_, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0,
+                                         kClassBytes / 4);
+        if (maxChars) {
+            // Both names at once: asking for WM_NAME only when _NET_WM_NAME is
+            // missing would cost a second round trip.
+            c.netName = xcb_get_property(conn_, 0, w, netName, utf8, 0, longs);
+            c.wmName = xcb_get_property(conn_, 0, w, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY,
+                                        0, longs);
+        }
+    }
+    std::vector<WindowFacts> out(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        WindowFacts& f = out[i];
+        if (request.visible) {
+            auto attributes = reply(conn_, xcb_get_window_attributes_reply, cookies[i].attributes);
+            f.visible = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        }
+        if (request.className)
+            f.className = sanitizeUtf8(classPart(propertyText(
+                reply(conn_, xcb_get_property_reply, cookies[i].wmClass).get(), kClassBytes)));
+        if (maxChars) {
+            const std::string utf8Text = propertyText(
+                reply(conn_, xcb_get_property_reply, cookies[i].netName).get(), maxBytes);
+            const std::string latin1Text = propertyText(
+                reply(conn_, xcb_get_property_reply, cookies[i].wmName).get(), maxChars);
+            f.text = utf8Text.empty() ? cutUtf8(latin1ToUtf8(latin1Text), maxChars)
+                                      : cutUtf8(sanitizeUtf8(utf8Text), maxChars);
+        }
+    }
+    return out;
+}
+
+// The single reads go through the batch (named explicitly: a subclass that
+// routes the batch back to them must not recurse).
 std::string X11Desktop::className(WindowId w)
 {
-    const std::string wmClass = property(static_cast<xcb_window_t>(w), XCB_ATOM_WM_CLASS,
-                                         XCB_ATOM_STRING, 512);
-    const std::size_t nul = wmClass.find('\0');
-    if (nul == std::string::npos)
-        return {};
-    std::string cls = wmClass.substr(nul + 1);
-    const std::size_t end = cls.find('\0');
-    return end == std::string::npos ? cls : cls.substr(0, end);
+    return X11Desktop::windowFacts({w}, {.className = true}).front().className;
 }
 
 std::string X11Desktop::windowText(WindowId w, std::size_t maxChars)
 {
-    const auto win = static_cast<xcb_window_t>(w);
-    // A UTF-8 character takes at most four bytes.
-    const std::size_t maxBytes = maxChars * 4;
-    std::string text = property(win, atom("_NET_WM_NAME"), atom("UTF8_STRING"), maxBytes);
-    if (!text.empty())
-        return cutUtf8(sanitizeUtf8(text), maxChars);
-    return cutUtf8(latin1ToUtf8(property(win, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, maxChars)),
-                   maxChars);
+    return X11Desktop::windowFacts({w}, {.textChars = maxChars}).front().text;
 }
 
 bool X11Desktop::isVisible(WindowId w)
 {
-    Reply<xcb_get_window_attributes_reply_t> r(xcb_get_window_attributes_reply(
-        conn_, xcb_get_window_attributes(conn_, static_cast<xcb_window_t>(w)), nullptr));
-    return r && r->map_state == XCB_MAP_STATE_VIEWABLE;
+    return X11Desktop::windowFacts({w}, {.visible = true}).front().visible;
 }
 
 bool X11Desktop::isMinimized(WindowId w)
 {
     const auto win = static_cast<xcb_window_t>(w);
     const xcb_atom_t wmState = atom("WM_STATE");
-    Reply<xcb_get_property_reply_t> state(xcb_get_property_reply(
-        conn_, xcb_get_property(conn_, 0, win, wmState, wmState, 0, 1), nullptr));
+    auto state = reply(conn_, xcb_get_property_reply,
+                       xcb_get_property(conn_, 0, win, wmState, wmState, 0, 1));
     if (state && state->format == 32 && xcb_get_property_value_length(state.get()) >= 4 &&
         *static_cast<std::uint32_t*>(xcb_get_property_value(state.get())) == kIconicState)
         return true;
-    Reply<xcb_get_property_reply_t> net(xcb_get_property_reply(
-        conn_, xcb_get_property(conn_, 0, win, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 32), nullptr));
+    auto net = reply(conn_, xcb_get_property_reply,
+                     xcb_get_property(conn_, 0, win, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 32));
     if (!net || net->format != 32)
         return false;
     const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(net.get()));
@@ -147,13 +327,11 @@ bool X11Desktop::isMinimized(WindowId w)
 std::optional<Rect> X11Desktop::windowRect(WindowId w)
 {
     const auto win = static_cast<xcb_window_t>(w);
-    Reply<xcb_get_geometry_reply_t> g(
-        xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, win), nullptr));
-    if (!g)
-        return std::nullopt;
-    Reply<xcb_translate_coordinates_reply_t> t(xcb_translate_coordinates_reply(
-        conn_, xcb_translate_coordinates(conn_, win, root_, 0, 0), nullptr));
-    if (!t)
+    const auto geometryCookie = xcb_get_geometry(conn_, win);
+    const auto translateCookie = xcb_translate_coordinates(conn_, win, root_, 0, 0);
+    auto g = reply(conn_, xcb_get_geometry_reply, geometryCookie);
+    auto t = reply(conn_, xcb_translate_coordinates_reply, translateCookie);
+    if (!g || !t)
         return std::nullopt;
     // The border is part of the outer rectangle.
     const int left = t->dst_x - g->border_width;
@@ -165,9 +343,10 @@ std::optional<Rect> X11Desktop::windowRect(WindowId w)
 WindowId X11Desktop::mdiActiveChild(WindowId mdiClient)
 {
     const std::vector<WindowId> kids = children(mdiClient);
-    for (auto it = kids.rbegin(); it != kids.rend(); ++it)
-        if (isVisible(*it))
-            return *it;
+    const std::vector<WindowFacts> facts = windowFacts(kids, {.visible = true});
+    for (std::size_t i = kids.size(); i-- > 0;)
+        if (facts[i].visible)
+            return kids[i];
     return 0;
 }
 
@@ -182,9 +361,8 @@ AtomId X11Desktop::addAtom(const std::string& text)
     // original system would.
     if (text.empty() || utf8Length(text) > 255)
         return 0;
-    Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(
-        conn_, xcb_intern_atom(conn_, 0, static_cast<std::uint16_t>(text.size()), text.data()),
-        nullptr));
+    auto r = reply(conn_, xcb_intern_atom_reply,
+                   xcb_intern_atom(conn_, 0, static_cast<std::uint16_t>(text.size()), text.data()));
     return r ? r->atom : 0;
 }
 
@@ -192,8 +370,7 @@ std::string X11Desktop::atomName(AtomId a, std::size_t maxChars)
 {
     if (a == 0)
         return {};
-    Reply<xcb_get_atom_name_reply_t> r(
-        xcb_get_atom_name_reply(conn_, xcb_get_atom_name(conn_, a), nullptr));
+    auto r = reply(conn_, xcb_get_atom_name_reply, xcb_get_atom_name(conn_, a));
     if (!r)
         return {};
     const char* name = xcb_get_atom_name_name(r.get());
@@ -261,14 +438,12 @@ void X11Desktop::raiseWindow(WindowId w)
 std::optional<Capture> X11Desktop::captureWindow(WindowId w)
 {
     const auto win = static_cast<xcb_window_t>(w);
-    Reply<xcb_get_geometry_reply_t> g(
-        xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, win), nullptr));
+    auto g = reply(conn_, xcb_get_geometry_reply, xcb_get_geometry(conn_, win));
     if (!g || g->width == 0 || g->height == 0)
         return std::nullopt;
-    Reply<xcb_get_image_reply_t> img(xcb_get_image_reply(
-        conn_,
-        xcb_get_image(conn_, XCB_IMAGE_FORMAT_Z_PIXMAP, win, 0, 0, g->width, g->height, ~0u),
-        nullptr));
+    auto img = reply(
+        conn_, xcb_get_image_reply,
+        xcb_get_image(conn_, XCB_IMAGE_FORMAT_Z_PIXMAP, win, 0, 0, g->width, g->height, ~0u));
     if (!img)
         return std::nullopt;
     const int w32 = g->width, h32 = g->height;

@@ -2,7 +2,14 @@
 // The desktop layer on X11, through xcb.
 //
 // Mapping of the window-system notions:
-//  - top-level windows: the children of the root window, bottom of the stack first;
+//  - top-level windows: the children of the root window, bottom of the stack
+//    first; under a window manager that announces itself (EWMH
+//    _NET_SUPPORTING_WM_CHECK on the root) a child without WM_CLASS is the
+//    manager's frame and stands for the window inside it, one or two levels
+//    down, that carries WM_STATE;
+//  - children: XQueryTree order, bottom of the stack first, which for windows
+//    that are never restacked is their creation order; descendants are depth
+//    first, each window before its own children;
 //  - class name: the class part of WM_CLASS; title and control text: _NET_WM_NAME
 //    (UTF-8), else WM_NAME (Latin-1);
 //  - visible: map state "viewable"; minimised: WM_STATE iconic or _NET_WM_STATE_HIDDEN;
@@ -10,7 +17,12 @@
 //    so deleteAtom does nothing);
 //  - message: a ClientMessage of format 32 whose type is the message atom,
 //    data[0] = WPARAM, data[1] = LPARAM (low 32 bits each);
-//  - active MDI child: the topmost viewable child of the MDI client window.
+//  - active MDI child: the topmost viewable child of the MDI client window
+//    (activating a document raises it, as on Windows);
+//  - rectangle: geometry including the border, translated to root coordinates.
+// Every read tolerates windows that vanish meanwhile (the X error is consumed,
+// the answer is empty), non-UTF-8 texts (invalid bytes become U+FFFD) and huge
+// texts (only as many bytes as asked for are transferred).
 
 #include "../Desktop.h"
 
@@ -25,6 +37,9 @@ class X11Desktop : public Desktop {
 public:
     // Connects to the display named by DISPLAY (or displayName); check ok().
     explicit X11Desktop(const char* displayName = nullptr);
+    // Works on a connection someone else owns (a GUI toolkit's), so that our
+    // requests stay in order with the toolkit's own.
+    explicit X11Desktop(xcb_connection_t* borrowed);
     ~X11Desktop() override;
     X11Desktop(const X11Desktop&) = delete;
     X11Desktop& operator=(const X11Desktop&) = delete;
@@ -35,6 +50,9 @@ public:
 
     std::vector<WindowId> topLevelWindows() override;
     std::vector<WindowId> children(WindowId parent) override;
+    std::vector<WindowId> descendants(WindowId parent) override;
+    std::vector<WindowFacts> windowFacts(const std::vector<WindowId>& windows,
+                                         const FactRequest& request) override;
     std::string className(WindowId w) override;
     std::string windowText(WindowId w, std::size_t maxChars) override;
     bool isVisible(WindowId w) override;
@@ -68,9 +86,10 @@ public:
     xcb_atom_t atom(const std::string& name);
 
 private:
-    std::string property(xcb_window_t w, xcb_atom_t prop, xcb_atom_t type, std::size_t maxBytes);
+    void replaceFramesByClients(std::vector<WindowId>& windows);
 
     xcb_connection_t* conn_ = nullptr;
+    bool owned_ = true;
     xcb_window_t root_ = 0;
     std::map<std::string, xcb_atom_t> atoms_;
 };

@@ -50,3 +50,18 @@ TEST(MemoryDesktop, RegisteredMessagesAreStablePerName)
     EXPECT_EQ(d.registerMessage("SET_ACTIVE_PERSONNR"), m);
     EXPECT_NE(d.registerMessage("SET_ACTIVE_PATIENT"), m);
 }
+
+TEST(MemoryDesktop, WindowFactsReadOnlyWhatIsAskedAndNothingOfGoneWindows)
+{
+    MemoryDesktop d;
+    const WindowId top = d.add(0, "Main", "Q7 Kliniksystem", false);
+    const WindowId edit = d.add(top, "Edit", "19121212-1212");
+    const WindowId gone = d.add(top, "Edit", "x");
+    d.remove(gone);
+    EXPECT_EQ(d.windowFacts({top, edit, gone}, {.className = true, .textChars = 5, .visible = true}),
+              (std::vector<WindowFacts>{{"Main", "Q7 Kl", false}, {"Edit", "19121", false}, {}}));
+    EXPECT_EQ(d.windowFacts({edit}, {.className = true}),
+              (std::vector<WindowFacts>{{"Edit", "", false}}));
+    d.window(top).visible = true;
+    EXPECT_EQ(d.windowFacts({edit}, {.visible = true}), (std::vector<WindowFacts>{{"", "", true}}));
+}

@@ -110,10 +110,6 @@ TEST_F(DialogsTest, BalloonGetsTitleAndTrailingReturn)
 
 TEST(PrepareForm, FormatsAndStyleWidening)
 {
-    int argc = 1;
-    char name[] = "test";
-    char* argv[] = {name};
-    QApplication app(argc, argv);
     for (const char* style : {"Windows", "Fusion"}) {
         SetActiveStyleName(style);
         QWidget form;

@@ -1,0 +1,185 @@
+#include "PersonalNumber.h"
+
+#include <chrono>
+
+namespace app {
+
+namespace {
+
+constexpr std::string_view kPrefix = "pnr=";
+
+bool isBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+// A run of decimal digits as a number; nothing for any other text.
+std::optional<int> decimal(std::string_view digits)
+{
+    if (digits.empty())
+        return std::nullopt;
+    int value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+std::string Trim(std::string_view text)
+{
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+bool IsPersonalNumberText(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '-' || (c >= '0' && c <= '9'))
+            continue;
+        // The "A" serial of temporary numbers, first of the last four.
+        if (c == 'A' && text.size() >= 4 && i == text.size() - 4)
+            continue;
+        return false;
+    }
+    return true;
+}
+
+bool IsPersonalNumberDate(std::string_view text)
+{
+    if (text.size() < 8)
+        return false;
+    const auto year = decimal(text.substr(0, 4));
+    const auto month = decimal(text.substr(4, 2));
+    auto day = decimal(text.substr(6, 2));
+    if (!year || !month || !day)
+        return false;
+    if (*day > 31 && *day >= 60)
+        *day -= 60;
+    if (*year < 1 || *month < 1 || *month > 12 || *day < 1)
+        return false;
+    const std::chrono::year_month_day date{std::chrono::year{*year},
+                                           std::chrono::month{static_cast<unsigned>(*month)},
+                                           std::chrono::day{static_cast<unsigned>(*day)}};
+    return date.ok();
+}
+
+bool IsSpecialQ7Number(std::string_view text)
+{
+    return text.size() >= 8 && text.substr(0, 2) == "07" && text.substr(4, 4) == "9000";
+}
+
+bool IsAcceptedPersonalNumber(std::string_view text, std::size_t requiredLength)
+{
+    return text.size() == requiredLength && IsPersonalNumberText(text) &&
+           (IsPersonalNumberDate(text) || IsSpecialQ7Number(text));
+}
+
+std::string InsertHyphen(std::string_view text)
+{
+    std::string out(text);
+    if (out.find('-') == std::string::npos)
+        out.insert(out.size() >= 4 ? out.size() - 4 : 0, 1, '-');
+    return out;
+}
+
+std::string RemoveHyphen(std::string_view text)
+{
+    std::string out(text);
+    if (const std::size_t at = out.find('-'); at != std::string::npos)
+        out.erase(at, 1);
+    return out;
+}
+
+std::string RemovePrefix(std::string_view text)
+{
+    // The number follows the prefix wherever the prefix stands; taking a fixed
+    // offset would keep junk when something precedes it.
+    const std::size_t at = text.find(kPrefix);
+    if (at == std::string_view::npos)
+        return std::string(text);
+    return std::string(text.substr(at + kPrefix.size()));
+}
+
+std::string LookupPattern(std::string_view number)
+{
+    return "%" + std::string(number) + "%";
+}
+
+std::string BirthDateText(std::string_view number)
+{
+    const auto part = [&](std::size_t from, std::size_t len) {
+        return from < number.size() ? std::string(number.substr(from, len)) : std::string();
+    };
+    return part(0, 4) + "-" + part(4, 2) + "-" + part(6, 2);
+}
+
+std::string NumberForLookup(std::string_view text)
+{
+    return InsertHyphen(RemovePrefix(text));
+}
+
+std::optional<std::string> NumberFromControlText(std::string_view text)
+{
+    std::string trimmed = Trim(text);
+    if (!IsAcceptedPersonalNumber(trimmed, kControlNumberLength))
+        return std::nullopt;
+    return trimmed;
+}
+
+std::optional<std::string> NumberFromBookingTitle(std::string_view title)
+{
+    const std::string trimmed = Trim(title);
+    const std::size_t open = trimmed.find('(');
+    if (open == std::string::npos)
+        return std::nullopt;
+    std::string inner = trimmed.substr(open + 1);
+    if (!inner.empty())
+        inner.pop_back(); // the closing bracket
+    inner = Trim(inner);
+    // An empty text passes the character test but names nobody.
+    if (inner.empty() || !IsPersonalNumberText(inner))
+        return std::nullopt;
+    return inner;
+}
+
+std::optional<std::string> NumberFromPaymentTitle(std::string_view title)
+{
+    const std::string trimmed = Trim(title);
+    if (trimmed.size() <= kControlNumberLength)
+        return std::nullopt;
+    std::string tail = Trim(std::string_view(trimmed).substr(trimmed.size() - kControlNumberLength));
+    if (tail.empty() || !IsPersonalNumberText(tail))
+        return std::nullopt;
+    return tail;
+}
+
+std::optional<std::string> NumberFromRecognisedText(std::string_view text)
+{
+    if (!IsAcceptedPersonalNumber(text, kRecognisedNumberLength))
+        return std::nullopt;
+    return InsertHyphen(text);
+}
+
+std::optional<std::string> NumberFromCommandLine(std::string_view parameter)
+{
+    const std::size_t length = Trim(parameter).size();
+    if ((length != 12 && length != 13) || !IsPersonalNumberText(parameter))
+        return std::nullopt;
+    return std::string(parameter);
+}
+
+bool IsHandOverNumber(std::string_view text)
+{
+    return Trim(text).size() > 5;
+}
+
+} // namespace app

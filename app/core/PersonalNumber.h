@@ -1,0 +1,66 @@
+#pragma once
+// Tests and rewritings of Swedish personal identity numbers, shared by every
+// place a number reaches the floater from. Pure text functions without state.
+//
+// Forms handled: 12 digits with a hyphen before the serial part
+// (YYYYMMDD-NNNN, 13 characters), 12 digits without it, and "pnr=" + number.
+// A day above 60 marks a coordination number (day + 60).
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace app {
+
+inline constexpr std::size_t kControlNumberLength = 13;    // Q7 edit controls
+inline constexpr std::size_t kRecognisedNumberLength = 12; // caption recognition
+
+// Removes leading and trailing blanks and control characters.
+std::string Trim(std::string_view text);
+
+// Digits and hyphens only; a capital "A" is allowed as the first of the last
+// four characters. An empty text passes.
+bool IsPersonalNumberText(std::string_view text);
+// Characters 1-8 form a calendar date YYYYMMDD; days 61-91 count as day - 60.
+bool IsPersonalNumberDate(std::string_view text);
+// Q7's own numbers "07..9000.." whose date part is no date.
+bool IsSpecialQ7Number(std::string_view text);
+// Exactly requiredLength characters, the character test, then the date test
+// or failing that the special-number test.
+bool IsAcceptedPersonalNumber(std::string_view text, std::size_t requiredLength);
+
+// Inserts a hyphen before the last four characters of a text that has none.
+std::string InsertHyphen(std::string_view text);
+// Deletes the first hyphen (Q7's database keeps the digits only).
+std::string RemoveHyphen(std::string_view text);
+// The number after "pnr=" when the text holds that prefix; else the text.
+std::string RemovePrefix(std::string_view text);
+// "%" + number + "%", for LIKE against the journal's PERSONNR.
+std::string LookupPattern(std::string_view number);
+// YYYY-MM-DD from the first eight characters, as Q7's date-of-birth box shows it.
+std::string BirthDateText(std::string_view number);
+// What a lookup stores as the current personal number: prefix removed, hyphen inserted.
+std::string NumberForLookup(std::string_view text);
+
+// Per-source rules. Each returns the number to use, or nothing when the
+// source's text does not qualify.
+
+// A Q7 edit or masked-edit control's text: accepted when, trimmed, it is an
+// accepted 13-character number.
+std::optional<std::string> NumberFromControlText(std::string_view text);
+// Booking-dialog title: the text between the first "(" and the closing bracket
+// at the end; character test only.
+std::optional<std::string> NumberFromBookingTitle(std::string_view title);
+// Payment-dialog title: its last 13 characters; character test only.
+std::optional<std::string> NumberFromPaymentTitle(std::string_view title);
+// Caption recognition: an accepted 12-character text, hyphenated.
+std::optional<std::string> NumberFromRecognisedText(std::string_view text);
+// A command-line parameter: 12 or 13 characters after trimming, character test
+// on the untrimmed text. Returns the untrimmed parameter (first instance looks
+// it up as given; a second instance trims it before handing it on).
+std::optional<std::string> NumberFromCommandLine(std::string_view parameter);
+// A number handed over by a second instance: more than 5 characters after trimming.
+bool IsHandOverNumber(std::string_view text);
+
+} // namespace app

@@ -1,0 +1,68 @@
+#include "FloaterMessages.h"
+
+#include "platform/Utf8.h"
+#include "toolkit/core/Text.h"
+
+namespace floater {
+
+RegisteredMessages registerMessages(platform::Desktop& desktop)
+{
+    RegisteredMessages m;
+    m.setActiveFlik = desktop.registerMessage("SET_ACTIVE_FLIK");
+    m.setActivePatient = desktop.registerMessage("SET_ACTIVE_PATIENT");
+    m.setActiveBildflik = desktop.registerMessage("SET_ACTIVE_BILDFLIK");
+    m.setActivePersonnr = desktop.registerMessage("SET_ACTIVE_PERSONNR");
+    return m;
+}
+
+platform::WindowId findRunningFloater(platform::Desktop& desktop)
+{
+    const platform::WindowId app = desktop.findWindow(std::string(kApplicationClass),
+                                                      std::string(kApplicationTitle));
+    if (app == 0)
+        return 0;
+    const std::string wanted = toolkit::UpperAscii(kFloaterClass);
+    for (platform::WindowId w : desktop.topLevelWindows())
+        if (w != app && toolkit::UpperAscii(desktop.className(w)) == wanted)
+            return w;
+    return 0;
+}
+
+std::string handOverNumber(const std::vector<std::string>& args,
+                           const std::function<bool(const std::string&)>& isNumberText)
+{
+    for (const std::string& arg : args) {
+        const std::string trimmed = toolkit::TrimControl(arg);
+        if ((trimmed.size() == 12 || trimmed.size() == 13) && isNumberText(arg))
+            return trimmed;
+    }
+    return {};
+}
+
+bool deliverMessage(platform::Desktop& desktop, platform::WindowId target, platform::MessageId msg,
+                    std::int64_t wParam, const std::string& text, std::int64_t lParam)
+{
+    if (target == 0)
+        return false;
+    if (text > " ") {
+        const platform::AtomId atom = desktop.addAtom(text);
+        if (atom == 0)
+            return false;
+        const bool sent = desktop.sendMessage(target, msg, wParam, atom);
+        desktop.deleteAtom(atom);
+        return sent;
+    }
+    return desktop.sendMessage(target, msg, wParam, lParam);
+}
+
+std::string receivedPersonnr(platform::Desktop& desktop, std::int64_t lParam)
+{
+    if (lParam == 0)
+        return {};
+    const std::string text = desktop.atomName(static_cast<platform::AtomId>(lParam), 255);
+    if (platform::utf8Length(toolkit::TrimControl(text)) <= 5)
+        return {};
+    return text;
+}
+
+} // namespace floater

@@ -1,0 +1,589 @@
+#include "TQ7FloaterFrmOrvana.h"
+
+#include "TrayIcons.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/core/Settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QSystemTrayIcon>
+
+namespace floater {
+
+namespace {
+
+const QColor kSilver(192, 192, 192);
+const QColor kMaroon(128, 0, 0);
+const QColor kGreen(0, 128, 0);
+const char* kVersion = "4.12.1";
+const QString kManual = QStringLiteral("Användarmanual för sammankoppling av Orvana och Q7.doc");
+
+QFont pixelFont(const QStringList& families, int pixels, bool bold)
+{
+    QFont f;
+    f.setFamilies(families);
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+void setBackground(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, c);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+void setTextColor(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    w->setPalette(p);
+}
+
+QString colorName(const QColor& c)
+{
+    return c.name(QColor::HexRgb);
+}
+
+// The small lamp that shows whether the number came from text recognition.
+class OcrLamp : public QWidget {
+public:
+    explicit OcrLamp(QWidget* parent) : QWidget(parent) {}
+    QColor fill = QColor(0, 255, 0), outline = QColor(0, 128, 0);
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(outline);
+        p.setBrush(fill);
+        p.drawEllipse(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
+} // namespace
+
+TQ7FloaterFrmOrvana::TQ7FloaterFrmOrvana(platform::Desktop* desktop, QStringList args, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), desktop_(desktop), args_(std::move(args))
+{
+    FormCreate();
+}
+
+TQ7FloaterFrmOrvana::~TQ7FloaterFrmOrvana() = default;
+
+void TQ7FloaterFrmOrvana::FormCreate()
+{
+    setWindowTitle(kApplicationTitle);
+    setFixedWidth(240);
+    resize(240, 138);
+    setFocusPolicy(Qt::StrongFocus);
+    setFont(pixelFont({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"}, 11, false));
+    if (desktop_)
+        messages_ = registerMessages(*desktop_);
+
+    buildTitleBar();
+    buildPatientBar();
+    buildClientArea();
+    buildMenus();
+
+    applyStyleSetting();
+    toolkit::LocalizeDialogTexts();
+    batchLayer_->lower();
+
+    for (const OptionInfo& info : optionTable())
+        optionActions_.at(info.option)->setChecked(readOption(info.option));
+    if (toolkit::ReadSetting("Q7FloaterOrvana", "OrvanaStartParameters") == toolkit::kAbsent)
+        toolkit::WriteSetting("Q7FloaterOrvana", "OrvanaStartParameters", "");
+    orvanaDirPrefix_ = toolkit::ReadSettingOrDefault("Q7FloaterOrvana", "OrvanaDirectory", "");
+    compactLine_->setVisible(!optionActions_.at(Option::ShowPatInfo)->isChecked());
+    setWindowFlag(Qt::WindowStaysOnTopHint, optionActions_.at(Option::StayOnTop)->isChecked());
+    bringToFront(Layer::Message);
+
+    connect(&timer2_, &QTimer::timeout, this, &TQ7FloaterFrmOrvana::Timer2Timer);
+    timer2_.setSingleShot(true);
+    timer2_.setInterval(1000);
+    connect(&timer3_, &QTimer::timeout, this, &TQ7FloaterFrmOrvana::Timer3Timer);
+    timer3_.setInterval(1000);
+
+    AdjustFloaterHeight();
+    placeWindow();
+}
+
+void TQ7FloaterFrmOrvana::buildTitleBar()
+{
+    orvanaButton_ = new QPushButton(QStringLiteral("Gå till Orvana"), this);
+    orvanaButton_->setGeometry(0, 2, 84, 25);
+    orvanaButton_->setIcon(orvanaGlyph());
+    orvanaButton_->setIconSize(QSize(12, 12));
+    orvanaButton_->setFocusPolicy(Qt::NoFocus);
+    connect(orvanaButton_, &QPushButton::clicked, this, &TQ7FloaterFrmOrvana::goToOrvanaRequested);
+
+    countBox_ = new QFrame(this);
+    countBox_->setGeometry(88, 0, 117, 31);
+    countBox_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setBackground(countBox_, kSilver);
+    countLabel_ = new QLabel("Antal bilder: 0", countBox_);
+    countLabel_->setGeometry(2, 2, 113, 14);
+    countLabel_->setAlignment(Qt::AlignCenter);
+    compactLine_ = new QLabel(countBox_);
+    compactLine_->setGeometry(2, 15, 113, 14);
+    compactLine_->setAlignment(Qt::AlignCenter);
+
+    auto smallButton = [this](const QString& text, int x) {
+        auto* b = new QPushButton(text, this);
+        b->setGeometry(x, 1, 15, 15);
+        b->setFont(pixelFont({"Liberation Sans", "DejaVu Sans"}, 11, true));
+        b->setFocusPolicy(Qt::NoFocus);
+        return b;
+    };
+    connect(smallButton("-", 208), &QPushButton::clicked, this, &TQ7FloaterFrmOrvana::minimizeApplication);
+    connect(smallButton("X", 224), &QPushButton::clicked, this, &QWidget::close);
+
+    ocrLamp_ = new OcrLamp(this);
+    ocrLamp_->setGeometry(228, 20, 7, 7);
+    ocrLamp_->setToolTip(QStringLiteral(
+        "Tänd betyder att personnr hämtats med OCR från Q7. Grönt = Hög sannolikhet rätt personnr. "
+        "Rött = Chans finns för fel personnr."));
+    ocrLamp_->hide();
+
+    busyOverlay_ = new QLabel(QStringLiteral("Uppdaterar Orvanas databas, vänta..."), this);
+    busyOverlay_->setGeometry(0, 0, 240, 33);
+    busyOverlay_->setAlignment(Qt::AlignCenter);
+    setBackground(busyOverlay_, palette().color(QPalette::Window));
+    busyOverlay_->hide();
+}
+
+void TQ7FloaterFrmOrvana::buildPatientBar()
+{
+    patientBar_ = new QFrame(this);
+    patientBar_->setGeometry(0, 33, 240, 31);
+    patientBar_->setAutoFillBackground(true);
+    patientCaption_ = new QLabel("Aktuell patient:", patientBar_);
+    patientCaption_->move(7, 10);
+    patientLabel_ = new QLabel("(ingen)", patientBar_);
+    patientLabel_->setGeometry(82, 8, 156, 18);
+    patientLabel_->setFont(pixelFont({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"}, 13, true));
+    setTextColor(patientLabel_, kGreen);
+}
+
+void TQ7FloaterFrmOrvana::buildClientArea()
+{
+    clientArea_ = new QWidget(this);
+    clientArea_->setGeometry(0, 64, 240, 74);
+
+    messageLayer_ = new QFrame(clientArea_);
+    messageLayer_->setGeometry(0, 0, 240, 74);
+    messageLayer_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    messageLayer_->setAutoFillBackground(true);
+    messageLabel_ = new QLabel(messageLayer_);
+    messageLabel_->setGeometry(2, 2, 236, 70);
+    messageLabel_->setAlignment(Qt::AlignCenter);
+    messageLabel_->setWordWrap(true);
+    messageLabel_->setFont(pixelFont({"Arial", "Liberation Sans", "DejaVu Sans"}, 16, true));
+    setTextColor(messageLabel_, kMaroon);
+
+    categoryLayer_ = new QWidget(clientArea_);
+    categoryLayer_->setGeometry(0, 0, 240, 74);
+    categoryLayer_->setAutoFillBackground(true);
+    const char* titles[] = {"Bilder", "Intraor.", "Extraor.", "Röntgen", "Övriga", "Dicom"};
+    for (int i = 0; i < 6; ++i) {
+        auto* tile = new CountTile(QString::fromUtf8(titles[i]), categoryLayer_);
+        tile->move(i * 40, 0);
+        tiles_.push_back(tile);
+    }
+    modalityRow_ = new QWidget(categoryLayer_);
+    modalityRow_->setGeometry(0, 35, 240, 35);
+    modalityRow_->hide();
+
+    batchLayer_ = new QWidget(clientArea_);
+    batchLayer_->setGeometry(0, 0, 240, 74);
+    batchLayer_->setAutoFillBackground(true);
+    auto* active = new QLabel("Aktiv post:", batchLayer_);
+    active->setGeometry(4, 2, 232, 14);
+    auto* progress = new QProgressBar(batchLayer_);
+    progress->setGeometry(4, 17, 232, 12);
+    progress->setTextVisible(false);
+    auto* log = new QListWidget(batchLayer_);
+    log->setGeometry(4, 31, 232, 41);
+
+    // The areas the window can be dragged by.
+    for (QWidget* w : std::initializer_list<QWidget*>{this, countBox_, countLabel_, compactLine_,
+                                                      patientBar_, patientLabel_, categoryLayer_})
+        w->installEventFilter(this);
+    // A double-click on either line of the count box is "Gå till Orvana".
+    countLabel_->setAttribute(Qt::WA_MouseTracking);
+}
+
+void TQ7FloaterFrmOrvana::buildMenus()
+{
+    optionsMenu_ = new QMenu(this);
+    for (const OptionInfo& info : optionTable()) {
+        QAction* a = optionsMenu_->addAction(QString::fromUtf8(info.caption));
+        a->setCheckable(true);
+        optionActions_[info.option] = a;
+        const Option option = info.option;
+        connect(a, &QAction::triggered, this, [this, option](bool on) {
+            writeOption(option, on);
+            applyOption(option, on);
+        });
+    }
+
+    trayMenu_ = new QMenu(this);
+    connect(trayMenu_->addAction(QStringLiteral("Gå till Orvana")), &QAction::triggered, this,
+            &TQ7FloaterFrmOrvana::goToOrvanaRequested);
+    trayMenu_->addSeparator();
+    connect(trayMenu_->addAction(QStringLiteral("Visa formulär")), &QAction::triggered, this,
+            &TQ7FloaterFrmOrvana::restoreApplication);
+    trayMenu_->addSeparator();
+    trayMenu_->addAction(QString("Version:") + kVersion)->setEnabled(false);
+    trayMenu_->addSeparator();
+    connect(trayMenu_->addAction("Avsluta"), &QAction::triggered, this, &QWidget::close);
+
+    tray_ = new QSystemTrayIcon(trayIcon(trayIconIndex_), this);
+    tray_->setContextMenu(trayMenu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::Trigger)
+            restoreApplication();
+    });
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        tray_->show();
+}
+
+void TQ7FloaterFrmOrvana::applyStyleSetting()
+{
+    std::string style = toolkit::ReadSetting("KlientSettings", "Style");
+    if (style == toolkit::kAbsent) {
+        toolkit::WriteSetting("KlientSettings", "Style", "Windows");
+        style = toolkit::ReadSetting("KlientSettings", "Style");
+    }
+    const QString name = QString::fromStdString(style);
+    // A style this toolkit does not know is ignored.
+    if (QStyle* s = QStyleFactory::create(name)) {
+        QApplication::setStyle(s);
+        toolkit::SetActiveStyleName(name);
+    }
+}
+
+void TQ7FloaterFrmOrvana::applyOption(Option option, bool on)
+{
+    switch (option) {
+    case Option::StayOnTop:
+        applyStayOnTop(on);
+        break;
+    case Option::ShowPatInfo:
+        compactLine_->setVisible(!on);
+        AdjustFloaterHeight();
+        break;
+    case Option::ShowDICOMInfo:
+        setModalityRowVisible(on);
+        break;
+    default: // the others are read where they are used
+        break;
+    }
+    publishState();
+}
+
+void TQ7FloaterFrmOrvana::applyStayOnTop(bool on)
+{
+    if (testAttribute(Qt::WA_WState_Created) &&
+        windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
+        return;
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible)
+        show();
+}
+
+void TQ7FloaterFrmOrvana::applyWindowIdentity()
+{
+    // The native window may be recreated when its flags change.
+    if (desktop_ && testAttribute(Qt::WA_WState_Created))
+        desktop_->setWindowIdentity(winId(), kFloaterClass, kApplicationTitle);
+}
+
+void TQ7FloaterFrmOrvana::AdjustFloaterHeight()
+{
+    const HeightRule rule = floaterHeight(optionActions_.at(Option::ShowPatInfo)->isChecked(),
+                                          categoryLayer_->isVisible() || !testAttribute(Qt::WA_WState_Visible),
+                                          modalityRow_->isVisibleTo(categoryLayer_));
+    // The window has no frame, so window and client height are the same.
+    setFixedHeight(rule.value);
+}
+
+void TQ7FloaterFrmOrvana::placeWindow()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect s = screen->geometry();
+    const int left = placeCoordinate(
+        QString::fromStdString(toolkit::ReadSettingOrDefault(kSection, "Formleft", "")), s.width(), width());
+    const int top = placeCoordinate(
+        QString::fromStdString(toolkit::ReadSettingOrDefault(kSection, "Formtop", "")), s.height(), height());
+    move(left, top);
+}
+
+bool TQ7FloaterFrmOrvana::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // The native window is made on first show and again when flags change.
+    if (event->type() == QEvent::WinIdChange || event->type() == QEvent::Show)
+        applyWindowIdentity();
+    return handled;
+}
+
+void TQ7FloaterFrmOrvana::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        FormShow();
+    }
+}
+
+void TQ7FloaterFrmOrvana::FormShow()
+{
+    if (closeNow_) {
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
+    placeWindow();
+    const bool onTop = readOption(Option::StayOnTop);
+    optionActions_.at(Option::StayOnTop)->setChecked(onTop);
+    applyStayOnTop(onTop);
+    timer2_.start();
+    publishState();
+}
+
+void TQ7FloaterFrmOrvana::Timer2Timer()
+{
+    timer2_.stop();
+    if (optionActions_.at(Option::StartMinimized)->isChecked())
+        minimizeApplication();
+    for (const QString& arg : args_) {
+        if (arg.toUpper().contains("UPDATE_ALL"))
+            break; // the batch update arrives with the person sync
+        const QString trimmed = arg.trimmed();
+        if ((trimmed.size() == 12 || trimmed.size() == 13) && isNumberText_ &&
+            isNumberText_(arg.toStdString())) {
+            if (lookup_)
+                lookup_(arg, true);
+            break;
+        }
+    }
+    timer3_.start();
+}
+
+void TQ7FloaterFrmOrvana::Timer3Timer()
+{
+    timer3_.stop();
+    if (trackingPass_)
+        trackingPass_();
+    publishState();
+    timer3_.start();
+}
+
+void TQ7FloaterFrmOrvana::DefaultHandler(const platform::Message& message)
+{
+    if (!desktop_ || message.id != messages_.setActivePersonnr || message.id == 0)
+        return;
+    const std::string number = receivedPersonnr(*desktop_, message.lParam);
+    if (!number.empty() && lookup_)
+        lookup_(QString::fromStdString(number), false);
+    publishState();
+}
+
+void TQ7FloaterFrmOrvana::closeEvent(QCloseEvent* event)
+{
+    timer2_.stop();
+    timer3_.stop();
+    toolkit::WriteSetting(kSection, "Formleft", std::to_string(x()));
+    toolkit::WriteSetting(kSection, "Formtop", std::to_string(y()));
+    tray_->hide();
+    event->accept();
+}
+
+void TQ7FloaterFrmOrvana::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1)
+        openManual();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void TQ7FloaterFrmOrvana::openManual()
+{
+    const QString prefix = QString::fromStdString(orvanaDirPrefix_);
+    const QString path = QDir(prefix.isEmpty() ? QDir::currentPath() : prefix).filePath(kManual);
+    if (QFile::exists(path) && desktop_) {
+        desktop_->shellOpen(path.toStdString(), "", prefix.toStdString());
+        return;
+    }
+    toolkit::ShowInfo(toolkit::Translate(
+        QStringLiteral("Hittade inte hjälpfilen!\r\rSe till att filen '") + kManual +
+        QStringLiteral("' finns i katalogen ") + prefix));
+}
+
+void TQ7FloaterFrmOrvana::contextMenuEvent(QContextMenuEvent* event)
+{
+    optionsMenu_->popup(event->globalPos());
+}
+
+bool TQ7FloaterFrmOrvana::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() == Qt::LeftButton)
+            mbDown_ = e->position();
+    } else if (event->type() == QEvent::MouseMove) {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->buttons() & Qt::LeftButton) {
+            const QPointF delta = e->position() - mbDown_;
+            move(pos() + delta.toPoint());
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseButtonDblClick &&
+               (watched == countLabel_ || watched == compactLine_ || watched == countBox_)) {
+        emit goToOrvanaRequested();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TQ7FloaterFrmOrvana::minimizeApplication()
+{
+    // Minimising to the tray needs a tray to come back from.
+    if (optionActions_.at(Option::StartMinimized)->isChecked() && QSystemTrayIcon::isSystemTrayAvailable())
+        hide();
+    else
+        showMinimized();
+}
+
+void TQ7FloaterFrmOrvana::restoreApplication()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+QString TQ7FloaterFrmOrvana::patientLabel() const { return patientLabel_->text(); }
+QString TQ7FloaterFrmOrvana::patientBarCaption() const { return patientCaption_->text(); }
+QString TQ7FloaterFrmOrvana::countLabel() const { return countLabel_->text(); }
+QString TQ7FloaterFrmOrvana::messageText() const { return messageLabel_->text(); }
+bool TQ7FloaterFrmOrvana::compactLineVisible() const { return compactLine_->isVisibleTo(countBox_); }
+bool TQ7FloaterFrmOrvana::modalityRowVisible() const { return modalityRow_->isVisibleTo(categoryLayer_); }
+
+void TQ7FloaterFrmOrvana::setPatientLabel(const QString& text)
+{
+    patientLabel_->setText(text);
+    compactLine_->setText(text);
+}
+
+void TQ7FloaterFrmOrvana::setCountLabel(const QString& text) { countLabel_->setText(text); }
+void TQ7FloaterFrmOrvana::setMessageText(const QString& text) { messageLabel_->setText(text); }
+
+void TQ7FloaterFrmOrvana::bringToFront(Layer layer)
+{
+    front_ = layer;
+    QWidget* w = layer == Layer::Message ? static_cast<QWidget*>(messageLayer_)
+                 : layer == Layer::Category ? categoryLayer_
+                                            : batchLayer_;
+    w->raise();
+}
+
+void TQ7FloaterFrmOrvana::setModalityRowVisible(bool visible)
+{
+    modalityRow_->setVisible(visible);
+    AdjustFloaterHeight();
+}
+
+void TQ7FloaterFrmOrvana::setTrayIcon(int index)
+{
+    trayIconIndex_ = index;
+    tray_->setIcon(trayIcon(index));
+}
+
+void TQ7FloaterFrmOrvana::setTrayHint(const QString& hint)
+{
+    trayHint_ = hint;
+    tray_->setToolTip(hint);
+}
+
+void TQ7FloaterFrmOrvana::setOcrLamp(bool visible, const QColor& fill, const QColor& outline)
+{
+    auto* lamp = static_cast<OcrLamp*>(ocrLamp_);
+    lamp->fill = fill;
+    lamp->outline = outline;
+    lamp->setVisible(visible);
+    lamp->update();
+}
+
+QJsonObject TQ7FloaterFrmOrvana::stateSnapshot() const
+{
+    static const char* layers[] = {"message", "category", "batch"};
+    QJsonArray tiles;
+    for (const CountTile* t : tiles_)
+        tiles.append(QJsonObject{{"title", t->title()}, {"caption", t->caption()},
+                                 {"color", colorName(t->color())}});
+    QJsonArray modalities;
+    for (const CountTile* t : modalityRow_->findChildren<CountTile*>())
+        modalities.append(QJsonObject{{"title", t->title()}, {"caption", t->caption()},
+                                      {"color", colorName(t->color())}});
+    const auto* lamp = static_cast<const OcrLamp*>(ocrLamp_);
+    QJsonObject options;
+    for (const OptionInfo& info : optionTable())
+        options[info.key] = optionActions_.at(info.option)->isChecked();
+    return QJsonObject{
+        {"patientBarCaption", patientCaption_->text()},
+        {"patientBarColor", colorName(patientBar_->palette().color(QPalette::Window))},
+        {"patientLabel", patientLabel_->text()},
+        {"countLabel", countLabel_->text()},
+        {"countColor", colorName(countBox_->palette().color(QPalette::Window))},
+        {"compactLine", compactLine_->text()},
+        {"compactLineVisible", compactLineVisible()},
+        {"messageText", messageLabel_->text()},
+        {"frontLayer", layers[static_cast<int>(front_)]},
+        {"tiles", tiles},
+        {"modalityRowVisible", modalityRowVisible()},
+        {"modalityTiles", modalities},
+        {"ocrLamp", QJsonObject{{"visible", lamp->isVisibleTo(this)}, {"color", colorName(lamp->fill)}}},
+        {"trayIcon", trayIconIndex_},
+        {"trayHint", trayHint_},
+        {"windowHeight", height()},
+        {"options", options},
+    };
+}
+
+void TQ7FloaterFrmOrvana::publishState()
+{
+    if (stateFile_.isEmpty())
+        return;
+    QJsonObject state = stateSnapshot();
+    for (auto it = extraState_.begin(); it != extraState_.end(); ++it)
+        state[it.key()] = it.value();
+    QSaveFile file(stateFile_);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(QJsonDocument(state).toJson());
+        file.commit();
+    }
+}
+
+} // namespace floater

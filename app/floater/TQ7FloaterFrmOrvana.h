@@ -1,0 +1,156 @@
+#pragma once
+// The floater: a small borderless window beside Q7 with the patient bar, the
+// count box and the category tiles, its options and tray menus.
+
+#include "CountTile.h"
+#include "FloaterMessages.h"
+#include "FloaterOptions.h"
+
+#include <QJsonObject>
+#include <QPointF>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSystemTrayIcon;
+
+namespace floater {
+
+enum class Layer { Message, Category, Batch };
+
+class TQ7FloaterFrmOrvana : public QWidget {
+    Q_OBJECT
+public:
+    // desktop: the session's desktop layer (not owned); args: the command line
+    // without the program name.
+    TQ7FloaterFrmOrvana(platform::Desktop* desktop, QStringList args, QWidget* parent = nullptr);
+    ~TQ7FloaterFrmOrvana() override;
+
+    // Handles a registered message sent to this window.
+    void DefaultHandler(const platform::Message& message);
+    void AdjustFloaterHeight();
+    // F1: opens the manual, or says where it should be.
+    void openManual();
+    void placeWindow();
+
+    // Runs one pass of the tracking timer; installed by the tracking code.
+    void setTrackingPass(std::function<void()> pass) { trackingPass_ = std::move(pass); }
+    // Receives a personal number to look up (command line, hand-over).
+    void setLookup(std::function<void(const QString&, bool)> lookup) { lookup_ = std::move(lookup); }
+
+    // The character test for personal numbers on the command line.
+    void setNumberTextTest(std::function<bool(const std::string&)> test) { isNumberText_ = std::move(test); }
+    // Where orvana.exe and the manual are looked for; empty: the working directory.
+    const std::string& orvanaDirPrefix() const { return orvanaDirPrefix_; }
+
+    // Writes what the floater shows as JSON after every change of it.
+    void setStateFile(const QString& path) { stateFile_ = path; }
+    // Program state beside what the window shows (current number and such).
+    void setStateField(const QString& key, const QJsonValue& value) { extraState_[key] = value; }
+    QJsonObject stateSnapshot() const;
+    void publishState();
+
+    // What tests and the tracking code read and set.
+    const RegisteredMessages& messages() const { return messages_; }
+    QString patientLabel() const;
+    void setPatientLabel(const QString& text);
+    QString patientBarCaption() const;
+    QString countLabel() const;
+    void setCountLabel(const QString& text);
+    QString messageText() const;
+    void setMessageText(const QString& text);
+    Layer frontLayer() const { return front_; }
+    void bringToFront(Layer layer);
+    CountTile* tile(int index) const { return tiles_.at(static_cast<std::size_t>(index)); }
+    QAction* optionAction(Option option) const { return optionActions_.at(option); }
+    bool compactLineVisible() const;
+    bool modalityRowVisible() const;
+    void setModalityRowVisible(bool visible);
+    int trayIconIndex() const { return trayIconIndex_; }
+    void setTrayIcon(int index);
+    QString trayHint() const { return trayHint_; }
+    void setTrayHint(const QString& hint);
+    void setOcrLamp(bool visible, const QColor& fill, const QColor& outline);
+    QMenu* trayMenu() const { return trayMenu_; }
+    QMenu* optionsMenu() const { return optionsMenu_; }
+    QPushButton* orvanaButton() const { return orvanaButton_; }
+
+signals:
+    void goToOrvanaRequested();
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void Timer2Timer();
+    void Timer3Timer();
+    void buildTitleBar();
+    void buildPatientBar();
+    void buildClientArea();
+    void buildMenus();
+    void applyStyleSetting();
+    void applyOption(Option option, bool on);
+    void applyStayOnTop(bool on);
+    void applyWindowIdentity();
+    void minimizeApplication();
+    void restoreApplication();
+
+    platform::Desktop* desktop_;
+    QStringList args_;
+    RegisteredMessages messages_;
+
+    QPushButton* orvanaButton_ = nullptr;
+    QFrame* countBox_ = nullptr;
+    QLabel* countLabel_ = nullptr;
+    QLabel* compactLine_ = nullptr;
+    QWidget* ocrLamp_ = nullptr;
+    QLabel* busyOverlay_ = nullptr;
+    QFrame* patientBar_ = nullptr;
+    QLabel* patientCaption_ = nullptr;
+    QLabel* patientLabel_ = nullptr;
+    QWidget* clientArea_ = nullptr;
+    QFrame* messageLayer_ = nullptr;
+    QLabel* messageLabel_ = nullptr;
+    QWidget* categoryLayer_ = nullptr;
+    QWidget* modalityRow_ = nullptr;
+    QWidget* batchLayer_ = nullptr;
+    std::vector<CountTile*> tiles_;
+    Layer front_ = Layer::Message;
+
+    QMenu* optionsMenu_ = nullptr;
+    std::map<Option, QAction*> optionActions_;
+    QMenu* trayMenu_ = nullptr;
+    QSystemTrayIcon* tray_ = nullptr;
+    int trayIconIndex_ = 2;
+    QString trayHint_;
+
+    QTimer timer2_; // start-up, one shot
+    QTimer timer3_; // tracking
+    std::function<void()> trackingPass_;
+    std::function<void(const QString&, bool)> lookup_;
+    std::function<bool(const std::string&)> isNumberText_;
+    std::string orvanaDirPrefix_;
+    QJsonObject extraState_;
+    QString stateFile_;
+    QPointF mbDown_;
+    bool shownOnce_ = false;
+    bool closeNow_ = false;
+};
+
+} // namespace floater

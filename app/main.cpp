@@ -1,0 +1,99 @@
+// q7floater: the floater beside Q7. A second start hands its personal number
+// to the floater that already runs and ends.
+
+#include "app/core/PersonalNumber.h"
+#include "floater/FloaterMessages.h"
+#include "floater/TQ7FloaterFrmOrvana.h"
+#include "floater/X11MessageFilter.h"
+#include "platform/x11/X11Desktop.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/core/ToolkitPaths.h"
+
+#include <QApplication>
+
+#include <stdexcept>
+
+namespace {
+
+struct CommandLine {
+    std::vector<std::string> args; // without the program name and our own switches
+    std::string stateFile;
+};
+
+// "--state-file PATH" is ours; it must never be taken for a personal number.
+CommandLine parseCommandLine(int argc, char** argv)
+{
+    CommandLine cl;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--state-file" && i + 1 < argc)
+            cl.stateFile = argv[++i];
+        else if (a.rfind("--state-file=", 0) == 0)
+            cl.stateFile = a.substr(13);
+        else
+            cl.args.push_back(a);
+    }
+    return cl;
+}
+
+bool isNumberText(const std::string& s)
+{
+    return app::IsPersonalNumberText(s);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const CommandLine cl = parseCommandLine(argc, argv);
+    std::unique_ptr<platform::Desktop> desktop = platform::openSessionDesktop();
+    if (desktop) {
+        const floater::RegisteredMessages messages = floater::registerMessages(*desktop);
+        if (const platform::WindowId first = floater::findRunningFloater(*desktop)) {
+            const std::string number = floater::handOverNumber(cl.args, isNumberText);
+            floater::deliverMessage(*desktop, first, messages.setActivePersonnr, 0, number, 0);
+            return 0;
+        }
+        desktop.reset();
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(floater::kApplicationTitle);
+    QApplication::setQuitOnLastWindowClosed(true);
+    try {
+        toolkit::InitToolkitPaths();
+    } catch (const std::exception& e) {
+        toolkit::ShowError(QString::fromUtf8(e.what()));
+        return 1;
+    }
+
+    // On X11 the floater talks through Qt's own connection, so that the
+    // identity it gives its window is not overtaken by Qt's requests.
+    std::unique_ptr<platform::X11Desktop> qtDesktop;
+    if (auto* x11 = application.nativeInterface<QNativeInterface::QX11Application>())
+        qtDesktop = std::make_unique<platform::X11Desktop>(x11->connection());
+    const bool onX11 = qtDesktop && qtDesktop->ok();
+    const platform::WindowId appWindow =
+        onX11 ? qtDesktop->createApplicationWindow(floater::kApplicationClass, floater::kApplicationTitle) : 0;
+
+    QStringList args;
+    for (const std::string& a : cl.args)
+        args << QString::fromStdString(a);
+    floater::TQ7FloaterFrmOrvana window(onX11 ? qtDesktop.get() : nullptr, args);
+    window.setNumberTextTest(isNumberText);
+    window.setStateFile(QString::fromStdString(cl.stateFile));
+    // Until the journal lookup is in, a number to look up is only recorded.
+    window.setLookup([&window](const QString& text, bool) {
+        const QString number = QString::fromStdString(app::NumberForLookup(text.toStdString()));
+        window.setStateField("currentPersonnr", number);
+        window.setStateField("lastLookedUp", number);
+    });
+    floater::X11MessageFilter filter(&window);
+    if (onX11)
+        application.installNativeEventFilter(&filter);
+    window.show();
+    const int rc = application.exec();
+    if (appWindow)
+        qtDesktop->destroyWindow(appWindow);
+    return rc;
+}

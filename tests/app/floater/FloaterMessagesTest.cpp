@@ -1,0 +1,77 @@
+#include "app/floater/FloaterMessages.h"
+#include "platform/memory/MemoryDesktop.h"
+
+#include <gtest/gtest.h>
+
+using namespace floater;
+
+namespace {
+bool digitsOrHyphen(const std::string& s)
+{
+    return s.find_first_not_of("0123456789-") == std::string::npos;
+}
+} // namespace
+
+TEST(FloaterMessages, RegistersTheFourMessagesInOrder)
+{
+    platform::MemoryDesktop d;
+    const RegisteredMessages m = registerMessages(d);
+    EXPECT_EQ(d.registerMessage("SET_ACTIVE_FLIK"), m.setActiveFlik);
+    EXPECT_EQ(d.registerMessage("SET_ACTIVE_PERSONNR"), m.setActivePersonnr);
+    EXPECT_LT(m.setActiveFlik, m.setActivePatient);
+    EXPECT_LT(m.setActiveBildflik, m.setActivePersonnr);
+}
+
+TEST(FloaterMessages, FindsTheRunningFloaterOnlyWithItsApplicationWindow)
+{
+    platform::MemoryDesktop d;
+    d.add(0, "TQ7FloaterFrmOrvana", "x");
+    EXPECT_EQ(findRunningFloater(d), 0u); // no application window
+    const auto app = d.createApplicationWindow("TApplication", "Tervalen Q7-koppling");
+    d.add(0, "Other", "y");
+    const auto floaterWindow = d.add(0, "tq7floaterfrmorvana", ""); // case does not matter
+    EXPECT_NE(findRunningFloater(d), app);
+    EXPECT_EQ(d.className(findRunningFloater(d)), "TQ7FloaterFrmOrvana"); // the first one
+    d.remove(d.topLevelWindows().front());
+    EXPECT_EQ(findRunningFloater(d), floaterWindow);
+}
+
+TEST(FloaterMessages, HandOverNumberTakesTheFirstFittingParameter)
+{
+    using V = std::vector<std::string>;
+    struct Case { V args; std::string expected; } cases[] = {
+        {{"191212121212"}, "191212121212"},
+        {{"SHOWCOUNT", "19121212-1212"}, "19121212-1212"},
+        {{" 191212121212"}, ""},             // the character test sees the blank
+        {{"1912121212", "19121212121212"}, ""}, // 10 and 14 characters
+        {{"19121212x212", "191212121212"}, "191212121212"},
+        {{}, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(handOverNumber(c.args, digitsOrHyphen), c.expected);
+}
+
+TEST(FloaterMessages, DeliverUsesAnAtomOnlyForRealText)
+{
+    platform::MemoryDesktop d;
+    const auto target = d.add(0, "TOrvanaMainform", "");
+    ASSERT_TRUE(deliverMessage(d, target, 7, -1, "Modality - CR", 0));
+    EXPECT_EQ(d.sent.back().atomText, "Modality - CR");
+    EXPECT_EQ(d.sent.back().message.wParam, -1);
+    EXPECT_EQ(d.liveAtoms(), 0u); // deleted after sending
+    for (const std::string text : {"", " ", "\t"}) {
+        ASSERT_TRUE(deliverMessage(d, target, 7, 3, text, 42));
+        EXPECT_EQ(d.sent.back().message.lParam, 42);
+    }
+    EXPECT_FALSE(deliverMessage(d, target, 7, 0, std::string(300, 'x'), 0)); // no atom: not sent
+    EXPECT_FALSE(deliverMessage(d, 0, 7, 0, "x", 0));
+}
+
+TEST(FloaterMessages, ReceivedNumberNeedsMoreThanFiveCharacters)
+{
+    platform::MemoryDesktop d;
+    EXPECT_EQ(receivedPersonnr(d, 0), "");
+    EXPECT_EQ(receivedPersonnr(d, d.addAtom("  12345  ")), "");
+    EXPECT_EQ(receivedPersonnr(d, d.addAtom("123456")), "123456");
+    EXPECT_EQ(receivedPersonnr(d, 999999), ""); // unknown atom
+}

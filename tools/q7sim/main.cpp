@@ -1,0 +1,48 @@
+// q7sim: plays Q7's windows on an X11 display for the floater's tests,
+// benchmarks and demo. Usage: q7sim [--display NAME] [--stay] [SCENARIO...]
+// Runs the scenario files, then commands from standard input; ends at "quit"
+// or at the end of input (with --stay it keeps its windows until killed).
+
+#include "Q7Sim.h"
+
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    const char* display = nullptr;
+    bool stay = false;
+    std::vector<std::string> scenarios;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--display") == 0 && i + 1 < argc)
+            display = argv[++i];
+        else if (std::strcmp(argv[i], "--stay") == 0)
+            stay = true;
+        else
+            scenarios.emplace_back(argv[i]);
+    }
+    platform::X11Desktop desktop(display);
+    if (!desktop.ok()) {
+        std::cerr << "q7sim: cannot open the display\n";
+        return 1;
+    }
+    q7sim::Q7Sim sim(desktop, std::cout);
+    for (const std::string& file : scenarios) {
+        std::ifstream in(file);
+        if (!in) {
+            std::cerr << "q7sim: cannot read " << file << "\n";
+            return 1;
+        }
+        for (std::string line; std::getline(in, line);)
+            if (!sim.run(line))
+                return 0;
+    }
+    for (std::string line; std::getline(std::cin, line);)
+        if (!sim.run(line))
+            return 0;
+    if (stay)
+        pause();
+    return 0;
+}

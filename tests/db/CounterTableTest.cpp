@@ -213,5 +213,17 @@ TEST_P(CounterTableTest, OpenQueryReportsFailuresAndRunsInATransaction)
     toolkit::RollbackTransaction(db);
 }
 
+TEST_P(CounterTableTest, SchemaDeclaresTheTextSizes)
+{
+    const struct {
+        const char *table, *column;
+        std::optional<int> size;
+    } cases[] = {{"KUNDER", "PERSONNR", 13}, {"KUNDER", "EFTERNAMN", 40}, {"KUNDER", "NOTERINGAR", 1000},
+                 {"FIELDCOUNTERS", "TABLENAME", 50}, {"KUNDER", "PATIENTNR", std::nullopt},
+                 {"KUNDER", "SAKNAS", std::nullopt}, {"SAKNAS", "X", std::nullopt}};
+    for (const auto& c : cases)
+        EXPECT_EQ(toolkit::DeclaredTextSize(db, c.table, c.column), c.size) << c.table << "." << c.column;
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, CounterTableTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),
                          [](const auto& info) { return std::string(EngineName(info.param)); });

@@ -153,17 +153,24 @@ QString ErrorText(const QSqlError& error)
 
 std::optional<int> DeclaredTextSize(QSqlDatabase& db, const QString& table, const QString& column)
 {
-    if (DialectOf(db) != SqlDialect::SQLite) {
+    const SqlDialect dialect = DialectOf(db);
+    if (dialect == SqlDialect::Odbc) {
         const QSqlField field = db.record(table).field(column);
         return field.isValid() && field.length() > 0 ? std::optional<int>(field.length()) : std::nullopt;
     }
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT type FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE"));
+    if (dialect == SqlDialect::SQLite)
+        q.prepare(QStringLiteral("SELECT type FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE"));
+    else
+        q.prepare(QStringLiteral("SELECT character_maximum_length FROM INFORMATION_SCHEMA.COLUMNS"
+                                 " WHERE UPPER(table_name) = UPPER(?) AND UPPER(column_name) = UPPER(?)"));
     q.addBindValue(table);
     q.addBindValue(column);
-    if (!q.exec() || !q.next())
+    if (!q.exec() || !q.next() || q.value(0).isNull())
         return std::nullopt;
+    if (dialect != SqlDialect::SQLite)
+        return q.value(0).toInt();
     static const QRegularExpression size(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
     const QRegularExpressionMatch m = size.match(q.value(0).toString());
     return m.hasMatch() ? std::optional<int>(m.captured(1).toInt()) : std::nullopt;

@@ -33,8 +33,8 @@ SqlDialect DialectOf(const QSqlDatabase& db);
 QString ErrorText(const QSqlError& error);
 
 // The declared size of a text column (VARCHAR(40) gives 40); nothing when
-// the column is unknown or has no size. Qt's SQLite driver reports no sizes,
-// so SQLite's own table description is asked there.
+// the column is unknown or has no size. Qt's SQLite and PostgreSQL drivers
+// report no sizes, so the engine's own description of the table is asked.
 std::optional<int> DeclaredTextSize(QSqlDatabase& db, const QString& table, const QString& column);
 
 // Transactions, with the state Qt does not keep: whether one is open.

@@ -54,3 +54,13 @@ stop_services() {
   for p in "${_tq7_pids[@]}"; do kill "$p" 2>/dev/null || true; done
   for d in "${_tq7_dirs[@]}"; do rm -rf "$d"; done
 }
+
+# The demo site in $1: journal and Q7 databases, the data-provider file (found
+# as the only one in the data-links folder) and Q7's ODBC data source in a
+# user odbc.ini, never the system's. $2 is the build directory.
+make_demo_site() {
+  local dir=$1 build=${2:-build}
+  [ -e "$dir/journal.sqlite" ] || "$build/tools/demo-data/demo-data" "$dir" >/dev/null
+  export ODBCINI="$dir/odbc.ini"
+  export TQ7_DATALINKS_DIR="$dir/"
+}

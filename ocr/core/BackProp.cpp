@@ -67,15 +67,21 @@ void putReals(std::vector<std::uint8_t>& out, const float* v, std::size_t n)
     throw std::system_error(errno ? errno : EIO, std::generic_category(), fileName);
 }
 
-// Fixed notation with two decimals and at most four significant digits.
-std::string matchText(double value, char decimalSeparator)
+// The match as its text shows it: at most four significant digits and two decimals.
+double roundedMatch(double value)
 {
     int intDigits = 1;
     for (double limit = 10.0; std::fabs(value) >= limit; limit *= 10.0)
         ++intDigits;
     const int kept = std::clamp(4 - intDigits, 0, 2);
     const double scale = std::pow(10.0, kept);
-    const double rounded = std::round(value * scale) / scale;
+    return std::round(value * scale) / scale;
+}
+
+// Fixed notation with two decimals and at most four significant digits.
+std::string matchText(double value, char decimalSeparator)
+{
+    const double rounded = roundedMatch(value);
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.2f", rounded);
     std::string text = buf;
@@ -156,8 +162,10 @@ void TBackProp::AllocateLayers()
                 fresh[packedIndex(r, c, cols + 1)] = old[packedIndex(r, c, oldCols + 1)];
         return fresh;
     };
-    hiddenWeights_ = repack(hiddenWeights_, oldHidden, oldIn, nHidden_, nInput_);
-    outputWeights_ = repack(outputWeights_, oldOut, oldHidden, nOutput_, nHidden_);
+    if (oldIn != nInput_ || oldHidden != nHidden_ || oldOut != nOutput_ || hiddenWeights_.empty()) {
+        hiddenWeights_ = repack(hiddenWeights_, oldHidden, oldIn, nHidden_, nInput_);
+        outputWeights_ = repack(outputWeights_, oldOut, oldHidden, nOutput_, nHidden_);
+    }
     outputDelta_.assign(static_cast<std::size_t>(nOutput_) + 1, 0.0f);
     hiddenDelta_.assign(static_cast<std::size_t>(nHidden_) + 1, 0.0f);
 }
@@ -305,11 +313,34 @@ void TBackProp::Train()
         OnTrainingFinish(*this);
 }
 
+int TBackProp::wrongNeurons(const TLayer& target) const
+{
+    int count = 0;
+    for (int o = 1; o <= nOutput_; ++o)
+        if (std::fabs(target[o] - OutputLayer[o]) >= ErrorThreshold)
+            ++count;
+    return count;
+}
+
+double TBackProp::matchOf(int wrong) const
+{
+    return (1.0 - static_cast<double>(wrong) / nOutput_) * 100.0;
+}
+
 std::string TBackProp::GetResult() const
 {
-    std::vector<std::string> symbols, matchs, unmatchs;
-    GetResult(symbols, matchs, unmatchs);
-    return symbols.empty() ? std::string() : symbols.front();
+    // The head of the ranking below without its texts: a class goes to the
+    // front when no class before it shows a match at least as high.
+    const TTrainingPairs* best = nullptr;
+    double highestShown = 0.0;
+    for (const auto& pairs : FTrainingSet) {
+        const double match = matchOf(wrongNeurons(pairs.TargetPattern));
+        const bool first = best == nullptr;
+        if (first || highestShown < match)
+            best = &pairs;
+        highestShown = first ? roundedMatch(match) : std::max(highestShown, roundedMatch(match));
+    }
+    return best ? best->TargetPatternClass : std::string();
 }
 
 void TBackProp::GetResult(std::vector<std::string>& symbols, std::vector<std::string>& matchs,
@@ -320,19 +351,13 @@ void TBackProp::GetResult(std::vector<std::string>& symbols, std::vector<std::st
     unmatchs.clear();
     std::vector<double> listed; // the matches as their texts read back
     for (const auto& pairs : FTrainingSet) {
-        int count = 0;
-        for (int o = 1; o <= nOutput_; ++o)
-            if (std::fabs(pairs.TargetPattern[o] - OutputLayer[o]) >= ErrorThreshold)
-                ++count;
-        const double match = (1.0 - static_cast<double>(count) / nOutput_) * 100.0;
+        const int count = wrongNeurons(pairs.TargetPattern);
+        const double match = matchOf(count);
         const auto j = static_cast<std::ptrdiff_t>(
             std::count_if(listed.begin(), listed.end(), [&](double m) { return m >= match; }));
-        const std::string text = matchText(match, decimalSeparator);
-        std::string readBack = text;
-        std::replace(readBack.begin(), readBack.end(), decimalSeparator, '.');
-        listed.insert(listed.begin() + j, std::strtod(readBack.c_str(), nullptr));
+        listed.insert(listed.begin() + j, roundedMatch(match));
         symbols.insert(symbols.begin() + j, pairs.TargetPatternClass);
-        matchs.insert(matchs.begin() + j, text);
+        matchs.insert(matchs.begin() + j, matchText(match, decimalSeparator));
         unmatchs.insert(unmatchs.begin() + j,
                         std::to_string(count) + " / " + std::to_string(nOutput_) + " ");
     }
@@ -404,12 +429,16 @@ bool TBackProp::OpenKnowledgeFromStream(std::span<const std::uint8_t> data, std:
 
     setSizes(header[0], header[1], header[2], header[3], header[4]);
     AllocateLayers();
-    for (int h = 1; h <= nHidden_; ++h)
-        for (int i = 0; i <= nInput_; ++i)
-            r.real(hiddenWeights_[hiddenIndex(h, i)]);
-    for (int o = 1; o <= nOutput_; ++o)
-        for (int h = 0; h <= nHidden_; ++h)
-            r.real(outputWeights_[outputIndex(o, h)]);
+    // The size check above guarantees both blocks are in the data.
+    auto readRows = [&](std::vector<float>& weights, int rows, int inputs) {
+        for (int row = 1; row <= rows; ++row) {
+            float* w = weights.data() + packedIndex(row, 0, inputs + 1);
+            for (int i = 0; i <= inputs; ++i, w += kLanes)
+                r.real(*w);
+        }
+    };
+    readRows(hiddenWeights_, nHidden_, nInput_);
+    readRows(outputWeights_, nOutput_, nHidden_);
 
     const bool complete = [&] {
         std::int32_t classes = 0;

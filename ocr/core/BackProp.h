@@ -137,6 +137,8 @@ private:
                    kLanes +
                r % kLanes;
     }
+    int wrongNeurons(const TLayer& target) const;
+    double matchOf(int wrong) const;
     static void forwardLayer(const float* in, int nIn, const std::vector<float>& weights,
                              int nOut, float* out);
     float uniform01();

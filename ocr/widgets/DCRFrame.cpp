@@ -26,7 +26,7 @@ void TDCRFrame::Init()
 
 int TDCRFrame::pictureTop() const
 {
-    return pnlTitle->isVisible() ? pnlTitle->height() + 1 : 0;
+    return pnlTitle->isHidden() ? 0 : pnlTitle->height() + 1;
 }
 
 void TDCRFrame::Clear()
@@ -74,8 +74,13 @@ bool TDCRFrame::SavePicture(const QString& fileName)
 
 void TDCRFrame::ShowHideTitle()
 {
-    pnlTitle->setVisible(!pnlTitle->isVisible());
+    pnlTitle->setVisible(pnlTitle->isHidden());
     update();
+}
+
+void TDCRFrame::resizeEvent(QResizeEvent*)
+{
+    pnlTitle->setGeometry(0, 0, width(), pnlTitle->height());
 }
 
 void TDCRFrame::paintEvent(QPaintEvent*)

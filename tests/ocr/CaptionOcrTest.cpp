@@ -3,7 +3,11 @@
 #include "ocr/widgets/CaptionRenderer.h"
 #include "platform/memory/MemoryDesktop.h"
 
-#include <QGuiApplication>
+#include "ocr/widgets/DCRFrame.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -16,12 +20,14 @@ public:
         static int argc = 1;
         static char name[] = "ocr_caption_tests";
         static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app_ = std::make_unique<QApplication>(argc, argv);
     }
     void TearDown() override { app_.reset(); }
 
 private:
-    std::unique_ptr<QGuiApplication> app_;
+    std::unique_ptr<QApplication> app_;
 };
 [[maybe_unused]] auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
@@ -195,6 +201,47 @@ TEST(CopyRect, PixelsOutsideTheCaptureAreBlack)
     EXPECT_EQ(copy.pixel(2, 0), ocr::makeRgb(6, 5, 4));
     EXPECT_EQ(copy.pixel(3, 0), ocr::kBlack);
     EXPECT_EQ(copy.pixel(1, 1), ocr::kBlack);
+}
+
+void mouse(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, QPointF(at), w.mapToGlobal(QPointF(at)), Qt::LeftButton, buttons,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &event);
+}
+
+TEST(DCRFrame, DrawEraseSaveAndOpen)
+{
+    ocr::TDCRFrame frame;
+    frame.resize(200, 100);
+    frame.Init();
+    EXPECT_EQ(frame.Core.BWThreshold, 196);
+    ASSERT_EQ(frame.Picture().size(), QSize(200, 80)); // below the title panel
+    EXPECT_FALSE(frame.Modified);
+
+    // The picture starts one pixel below the 20-pixel title.
+    mouse(frame, QEvent::MouseButtonPress, {20, 41}, Qt::LeftButton);
+    mouse(frame, QEvent::MouseMove, {80, 41}, Qt::LeftButton);
+    mouse(frame, QEvent::MouseButtonRelease, {80, 41}, Qt::NoButton);
+    mouse(frame, QEvent::MouseMove, {80, 90}, Qt::NoButton); // not drawing any more
+    EXPECT_TRUE(frame.Modified);
+    EXPECT_EQ(frame.Picture().pixelColor(50, 20), QColor(Qt::black));
+    EXPECT_EQ(frame.Picture().pixelColor(80, 60), QColor(Qt::white));
+
+    frame.DrawingTool = ocr::TDrawingTool::dtEraser;
+    mouse(frame, QEvent::MouseButtonPress, {50, 41}, Qt::LeftButton);
+    mouse(frame, QEvent::MouseButtonRelease, {50, 41}, Qt::NoButton);
+    EXPECT_EQ(frame.Picture().pixelColor(50, 20), QColor(Qt::white));
+    EXPECT_EQ(frame.Picture().pixelColor(30, 20), QColor(Qt::black));
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath("drawn.png");
+    ASSERT_TRUE(frame.SavePicture(file));
+    EXPECT_FALSE(frame.Modified);
+    ocr::TDCRFrame other;
+    ASSERT_TRUE(other.OpenPicture(file));
+    EXPECT_EQ(other.Picture(), frame.Picture());
+    EXPECT_FALSE(other.OpenPicture(dir.filePath("missing.png")));
 }
 
 } // namespace

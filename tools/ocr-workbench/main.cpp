@@ -32,9 +32,11 @@ int networkIndex(ocr::TFrmOCR& host, const std::string& arg)
 {
     if (arg.size() == 1 && arg[0] >= '0' && arg[0] <= '3')
         return arg[0] - '0';
-    for (int i = 0; i < host.FileStorage1.Count(); ++i)
-        if (host.FileStorage1.Find(arg) == host.FileStorage1.Files[static_cast<std::size_t>(i)].get())
-            return i;
+    const auto& files = host.FileStorage1.Files;
+    const ocr::TStoredFile* wanted = host.FileStorage1.Find(arg);
+    for (std::size_t i = 0; wanted && i < files.size(); ++i)
+        if (files[i].get() == wanted)
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -129,7 +131,6 @@ private:
 int main(int argc, char** argv)
 {
     if (argc >= 3) {
-        QGuiApplication::setAttribute(Qt::AA_Use96Dpi);
         QCoreApplication app(argc, argv);
         bool clearType = false;
         for (int i = 3; i < argc; ++i)

@@ -4,11 +4,39 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <fstream>
 #include <iterator>
 #include <random>
+
+// Counts every allocation of this test program, so a test can show that an
+// operation allocates nothing.
+static std::atomic<long> allocations{0};
+
+// Out of line, so the compiler does not pair the malloc and free across
+// the replaced operators.
+[[gnu::noinline]] static void* acquire(std::size_t size)
+{
+    return std::malloc(size ? size : 1);
+}
+[[gnu::noinline]] static void release(void* p)
+{
+    std::free(p);
+}
+
+void* operator new(std::size_t size)
+{
+    ++allocations;
+    if (void* p = acquire(size))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
 
 namespace {
 
@@ -92,7 +120,7 @@ TEST(StoredKnowledge, CarriesTheStoredSizesClassesAndParameters)
 }
 
 // Apply must give exactly what a plain sum over i = 0..N in single precision gives.
-TEST(BackProp, ApplyKeepsEachNeuronsSummationOrder)
+TEST(BackProp, ApplyKeepsEachNeuronsSummationOrderAndAllocatesNothing)
 {
     TBackProp net(20, 20, 20, 20, 50);
     std::size_t pos = 0;
@@ -100,7 +128,9 @@ TEST(BackProp, ApplyKeepsEachNeuronsSummationOrder)
     std::mt19937 rng(5);
     for (std::size_t i = 1; i < net.InputLayer.size(); ++i)
         net.InputLayer[i] = (rng() & 1) ? 1.0f : -1.0f;
+    const long before = allocations;
     net.Apply();
+    EXPECT_EQ(allocations - before, 0) << "Apply allocated";
 
     std::vector<float> hidden(51, 1.0f);
     for (int h = 1; h <= 50; ++h) {

@@ -14,17 +14,58 @@ namespace ocr {
 
 namespace {
 
-// Four neurons per register; a block of kLanes neurons uses four registers,
-// enough independent sums to keep the adder busy.
-using Quad = float __attribute__((vector_size(4 * sizeof(float))));
+// The sums of one block of kLanes neurons over inputs 0..nIn, each in order
+// and in single precision (a product, then a sum, each rounded). Several
+// registers of neurons keep the adder busy; the vector width differs by
+// processor, the arithmetic does not.
 static_assert(TBackProp::kLanes == 16);
+using Quad = float __attribute__((vector_size(4 * sizeof(float))));
 
-inline Quad loadQuad(const float* p)
+void blockSumsBaseline(const float* in, int nIn, const float* w, float* sums)
 {
-    Quad q;
-    std::memcpy(&q, p, sizeof q);
-    return q;
+    Quad s[4] = {};
+    for (int i = 0; i <= nIn; ++i, w += TBackProp::kLanes) {
+        const Quad x = {in[i], in[i], in[i], in[i]};
+        for (int k = 0; k < 4; ++k) {
+            Quad weight;
+            std::memcpy(&weight, w + 4 * k, sizeof weight);
+            s[k] = s[k] + x * weight;
+        }
+    }
+    std::memcpy(sums, s, sizeof s);
 }
+
+using BlockSums = void (*)(const float*, int, const float*, float*);
+
+#if defined(__x86_64__) || defined(__i386__)
+using Oct = float __attribute__((vector_size(8 * sizeof(float))));
+
+[[gnu::target("avx")]] void blockSumsAvx(const float* in, int nIn, const float* w, float* sums)
+{
+    Oct s[2] = {};
+    for (int i = 0; i <= nIn; ++i, w += TBackProp::kLanes) {
+        const Oct x = {in[i], in[i], in[i], in[i], in[i], in[i], in[i], in[i]};
+        for (int k = 0; k < 2; ++k) {
+            Oct weight;
+            std::memcpy(&weight, w + 8 * k, sizeof weight);
+            s[k] = s[k] + x * weight;
+        }
+    }
+    std::memcpy(sums, s, sizeof s);
+}
+
+BlockSums pickBlockSums()
+{
+    return __builtin_cpu_supports("avx") ? blockSumsAvx : blockSumsBaseline;
+}
+#else
+BlockSums pickBlockSums()
+{
+    return blockSumsBaseline;
+}
+#endif
+
+const BlockSums blockSums = pickBlockSums();
 
 class Reader {
 public:
@@ -230,23 +271,10 @@ void TBackProp::Retrain()
 void TBackProp::forwardLayer(const float* in, int nIn, const std::vector<float>& weights,
                              int nOut, float* out)
 {
-    // Each neuron's sum runs over its inputs 0..nIn in order, in single
-    // precision; the lanes only compute several neurons side by side.
     const float* w = weights.data();
-    for (int b = 0; b < blocks(nOut); ++b) {
-        Quad s0 = {}, s1 = {}, s2 = {}, s3 = {};
-        for (int i = 0; i <= nIn; ++i, w += kLanes) {
-            const Quad x = {in[i], in[i], in[i], in[i]};
-            s0 = s0 + x * loadQuad(w);
-            s1 = s1 + x * loadQuad(w + 4);
-            s2 = s2 + x * loadQuad(w + 8);
-            s3 = s3 + x * loadQuad(w + 12);
-        }
+    for (int b = 0; b < blocks(nOut); ++b, w += static_cast<std::ptrdiff_t>(nIn + 1) * kLanes) {
         float sums[kLanes];
-        std::memcpy(sums, &s0, sizeof s0);
-        std::memcpy(sums + 4, &s1, sizeof s1);
-        std::memcpy(sums + 8, &s2, sizeof s2);
-        std::memcpy(sums + 12, &s3, sizeof s3);
+        blockSums(in, nIn, w, sums);
         const int first = b * kLanes + 1;
         for (int l = 0; l < kLanes && first + l <= nOut; ++l)
             out[first + l] = Activation(sums[l]);

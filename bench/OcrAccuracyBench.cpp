@@ -94,26 +94,35 @@ struct Tally {
     }
 };
 
-std::optional<std::string> readWithOurs(ocr::CaptionOcr& reader, platform::MemoryDesktop& desktop,
-                                        int network, const ocrbench::Sample& sample)
+// The window a reader gets: caption bar or appointment window; none for the
+// digits network, which reads the picture directly.
+platform::WindowId addWindow(platform::MemoryDesktop& desktop, int network,
+                             const ocrbench::Sample& sample)
+{
+    if (network == ocr::kDigits16)
+        return 0;
+    const auto w = desktop.add(0, network == ocr::kAppointment ? "AfxWnd80" : "MIAQ7CAPTIONBAR",
+                               network == ocr::kAppointment ? "Appointment" : "");
+    desktop.window(w).rect = {100, 200, 100 + sample.window.width(), 200 + sample.window.height()};
+    desktop.window(w).pixels = ocrbench::ToCapture(sample.window);
+    return w;
+}
+
+std::optional<std::string> readWithOurs(ocr::CaptionOcr& reader, int network,
+                                        platform::WindowId window, const ocr::Image& picture)
 {
     std::vector<std::string> candidates;
     bool found = false, smoothing = false;
     if (network == ocr::kDigits16) {
         ocr::TFrmOCR& host = reader.Host();
         host.LoadDCRFile(ocr::kDigits16);
-        return ocr::AcceptCandidate(host.Recognize(
-            ocr::CleanStrip(sample.window, ocr::StripKind::Plain, false)));
+        return ocr::AcceptCandidate(
+            host.Recognize(ocr::CleanStrip(picture, ocr::StripKind::Plain, false)));
     }
-    const auto w = desktop.add(0, network == ocr::kAppointment ? "AfxWnd80" : "MIAQ7CAPTIONBAR",
-                               network == ocr::kAppointment ? "Appointment" : "");
-    desktop.window(w).rect = {100, 200, 100 + sample.window.width(), 200 + sample.window.height()};
-    desktop.window(w).pixels = ocrbench::ToCapture(sample.window);
     if (network == ocr::kAppointment)
-        reader.ReadAppointmentCaption(w, {candidates, found, smoothing});
+        reader.ReadAppointmentCaption(window, {candidates, found, smoothing});
     else
-        reader.ReadCaptionBar(w, {candidates, found, smoothing});
-    desktop.remove(w);
+        reader.ReadCaptionBar(window, {candidates, found, smoothing});
     if (candidates.empty())
         return std::nullopt;
     return candidates.front();
@@ -132,12 +141,15 @@ void BM_OurAccuracy(benchmark::State& state)
         for (int offset : offsetsFor(network))
             for (int i = 0; i < perOffset; ++i) {
                 const auto sample = ocrbench::MakeSample(rng, network, offset);
+                const auto window = addWindow(desktop, network, sample);
                 const auto start = Clock::now();
                 const double cpuStart = threadSeconds();
-                const auto read = readWithOurs(reader, desktop, network, sample);
+                const auto read = readWithOurs(reader, network, window, sample.window);
                 tally.cpuSeconds += threadSeconds() - cpuStart;
                 tally.seconds += std::chrono::duration<double>(Clock::now() - start).count();
                 tally.add(sample.number, read);
+                if (window)
+                    desktop.remove(window);
             }
     }
     state.SetLabel(ocr::kStoredNetworkNames[network]);

@@ -1,5 +1,7 @@
 #include "BackProp.h"
 
+#include "NeuronSums.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -14,58 +16,9 @@ namespace ocr {
 
 namespace {
 
-// The sums of one block of kLanes neurons over inputs 0..nIn, each in order
-// and in single precision (a product, then a sum, each rounded). Several
-// registers of neurons keep the adder busy; the vector width differs by
-// processor, the arithmetic does not.
-static_assert(TBackProp::kLanes == 16);
-using Quad = float __attribute__((vector_size(4 * sizeof(float))));
-
-void blockSumsBaseline(const float* in, int nIn, const float* w, float* sums)
-{
-    Quad s[4] = {};
-    for (int i = 0; i <= nIn; ++i, w += TBackProp::kLanes) {
-        const Quad x = {in[i], in[i], in[i], in[i]};
-        for (int k = 0; k < 4; ++k) {
-            Quad weight;
-            std::memcpy(&weight, w + 4 * k, sizeof weight);
-            s[k] = s[k] + x * weight;
-        }
-    }
-    std::memcpy(sums, s, sizeof s);
-}
-
+static_assert(TBackProp::kLanes == kNeuronBlock);
 using BlockSums = void (*)(const float*, int, const float*, float*);
-
-#if defined(__x86_64__) || defined(__i386__)
-using Oct = float __attribute__((vector_size(8 * sizeof(float))));
-
-[[gnu::target("avx")]] void blockSumsAvx(const float* in, int nIn, const float* w, float* sums)
-{
-    Oct s[2] = {};
-    for (int i = 0; i <= nIn; ++i, w += TBackProp::kLanes) {
-        const Oct x = {in[i], in[i], in[i], in[i], in[i], in[i], in[i], in[i]};
-        for (int k = 0; k < 2; ++k) {
-            Oct weight;
-            std::memcpy(&weight, w + 8 * k, sizeof weight);
-            s[k] = s[k] + x * weight;
-        }
-    }
-    std::memcpy(sums, s, sizeof s);
-}
-
-BlockSums pickBlockSums()
-{
-    return __builtin_cpu_supports("avx") ? blockSumsAvx : blockSumsBaseline;
-}
-#else
-BlockSums pickBlockSums()
-{
-    return blockSumsBaseline;
-}
-#endif
-
-const BlockSums blockSums = pickBlockSums();
+const BlockSums blockSums = HasAvx() ? BlockSumsAvx : BlockSumsBaseline;
 
 class Reader {
 public:

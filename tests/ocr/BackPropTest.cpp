@@ -1,6 +1,7 @@
 #include "TestNetworks.h"
 
 #include "ocr/core/BackProp.h"
+#include "ocr/core/NeuronSums.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +150,39 @@ TEST(BackProp, ApplyKeepsEachNeuronsSummationOrderAndAllocatesNothing)
             sum = sum + product;
         }
         ASSERT_EQ(ocr::Activation(sum), net.OutputLayer[static_cast<std::size_t>(o)]) << "output " << o;
+    }
+}
+
+// Every register width gives exactly the plain in-order single-precision sums.
+TEST(BackProp, NeuronBlockSumsMatchPlainSumsInEveryVariant)
+{
+    constexpr int nIn = 37;
+    std::mt19937 rng(9);
+    std::uniform_real_distribution<float> value(-2.0f, 2.0f);
+    std::vector<float> in(nIn + 1), w((nIn + 1) * ocr::kNeuronBlock);
+    for (auto& v : in)
+        v = value(rng);
+    for (auto& v : w)
+        v = value(rng);
+    float expected[ocr::kNeuronBlock];
+    for (int lane = 0; lane < ocr::kNeuronBlock; ++lane) {
+        volatile float sum = 0.0f;
+        for (int i = 0; i <= nIn; ++i) {
+            volatile float product = in[static_cast<std::size_t>(i)] *
+                                     w[static_cast<std::size_t>(i * ocr::kNeuronBlock + lane)];
+            sum = sum + product;
+        }
+        expected[lane] = sum;
+    }
+    using Variant = void (*)(const float*, int, const float*, float*);
+    std::vector<std::pair<const char*, Variant>> variants = {{"baseline", ocr::BlockSumsBaseline}};
+    if (ocr::HasAvx())
+        variants.emplace_back("avx", ocr::BlockSumsAvx);
+    for (const auto& [name, variant] : variants) {
+        float sums[ocr::kNeuronBlock];
+        variant(in.data(), nIn, w.data(), sums);
+        for (int lane = 0; lane < ocr::kNeuronBlock; ++lane)
+            EXPECT_EQ(sums[lane], expected[lane]) << name << " lane " << lane;
     }
 }
 

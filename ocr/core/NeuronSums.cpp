@@ -43,6 +43,8 @@ using Oct = float __attribute__((vector_size(8 * sizeof(float))));
 
 bool HasAvx()
 {
+    // May run during static initialisation, before the processor data are set up.
+    __builtin_cpu_init();
     return __builtin_cpu_supports("avx");
 }
 #else

@@ -150,10 +150,8 @@ QPointF NumberOrigin(const QString& number, int network, QPoint stripOrigin)
                                     : QFontMetricsF(font).horizontalAdvance(number.left(hyphen));
     const QRectF ink = InkBox("-", font);
     const QRectF area = hyphenArea(network);
-    double x = stripOrigin.x() + area.center().x() - ink.center().x() - advance;
-    const double y = stripOrigin.y() + std::round(area.center().y() - ink.center().y());
-    x = std::round(x);
-    return QPointF(x, y);
+    return QPointF(std::round(stripOrigin.x() + area.center().x() - ink.center().x() - advance),
+                   stripOrigin.y() + std::round(area.center().y() - ink.center().y()));
 }
 
 Image RenderCaptionBar(const QString& number, int width, int offset, bool clearType,

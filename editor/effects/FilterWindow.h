@@ -42,30 +42,75 @@ struct Plane3 {
     const Sample* row(int y) const { return data + y * stride; }
 };
 
+// Taps [begin, end) whose partial sums fit 16 bits (samples 0..maxSample), so
+// the vectoriser can run them eight lanes wide; a tap too heavy for that
+// stands alone and is summed in the wide accumulator.
+struct TapGroup {
+    size_t begin, end;
+    bool narrow;
+};
+
+inline std::vector<TapGroup> narrowGroups(std::span<const Tap> taps, int maxSample)
+{
+    std::vector<TapGroup> groups;
+    int64_t bound = 0;
+    for (size_t t = 0; t < taps.size(); ++t) {
+        const int64_t weight = std::abs(int64_t(taps[t].k)) * maxSample;
+        if (weight > std::numeric_limits<int16_t>::max()) {
+            groups.push_back({t, t + 1, false});
+            bound = 0;
+            continue;
+        }
+        if (groups.empty() || !groups.back().narrow || bound + weight > std::numeric_limits<int16_t>::max()) {
+            groups.push_back({t, t, true});
+            bound = 0;
+        }
+        groups.back().end = t + 1;
+        bound += weight;
+    }
+    return groups;
+}
+
 // For every row y (top to bottom) computes, per pixel and channel, the sum of
 // k x sample over the mirrored window in accumulators of type Acc and calls
 // onRow(y, sums) with 3 x width sums.
 template <class Acc, class Sample, class RowFn>
-void convolveRowsWith(const Plane3<Sample>& p, int r, std::span<const Tap> taps, RowFn&& onRow)
+void convolveRowsWith(const Plane3<Sample>& p, int r, std::span<const Tap> taps, int maxSample, RowFn&& onRow)
 {
     const int w = p.width, h = p.height;
+    const std::vector<TapGroup> groups = narrowGroups(taps, maxSample);
     std::vector<Acc> sums(size_t(w) * 3);
     std::vector<const Sample*> rows(taps.size());
     // Columns r + 1 .. w - 2 - r see no mirroring; the rest go one by one.
     const int interiorBegin = std::min(r + 1, w), interiorEnd = std::max(w - 1 - r, interiorBegin);
     constexpr int chunk = 512; // pixels per chunk: the sums stay in the first-level cache
+    std::vector<int16_t> partial(size_t(chunk) * 3);
     for (int y = 0; y < h; ++y) {
         for (size_t t = 0; t < taps.size(); ++t)
             rows[t] = p.row(mirrorIndex(y, taps[t].dy, h, r));
         Acc* acc = sums.data();
         for (int x0 = interiorBegin; x0 < interiorEnd; x0 += chunk) {
-            const int begin = 3 * x0, end = 3 * std::min(x0 + chunk, interiorEnd);
-            std::fill(acc + begin, acc + end, Acc(0));
-            for (size_t t = 0; t < taps.size(); ++t) {
-                const Sample* s = rows[t] + 3 * taps[t].dx;
-                const Acc k = Acc(taps[t].k);
-                for (int i = begin; i < end; ++i)
-                    acc[i] = Acc(acc[i] + k * Acc(s[i]));
+            const int begin = 3 * x0, n = 3 * (std::min(x0 + chunk, interiorEnd) - x0);
+            Acc* a = acc + begin;
+            std::fill(a, a + n, Acc(0));
+            for (const TapGroup& g : groups) {
+                if (!g.narrow) {
+                    const Sample* s = rows[g.begin] + 3 * taps[g.begin].dx + begin;
+                    const Acc k = Acc(taps[g.begin].k);
+                    for (int i = 0; i < n; ++i)
+                        a[i] = Acc(a[i] + k * Acc(s[i]));
+                    continue;
+                }
+                int16_t* part = partial.data();
+                std::fill(part, part + n, int16_t(0));
+                for (size_t t = g.begin; t < g.end; ++t) {
+                    const Sample* s = rows[t] + 3 * taps[t].dx + begin;
+                    const int16_t k = int16_t(taps[t].k);
+                    for (int i = 0; i < n; ++i)
+                        part[i] = int16_t(part[i] + k * int16_t(s[i]));
+                }
+                for (int i = 0; i < n; ++i)
+                    a[i] = Acc(a[i] + part[i]);
             }
         }
         const auto border = [&](int x) {
@@ -94,11 +139,11 @@ void convolveRows(const Plane3<Sample>& p, int r, std::span<const Tap> taps, int
     for (const Tap& t : taps)
         bound += std::abs(int64_t(t.k)) * maxSample;
     if (bound <= std::numeric_limits<int16_t>::max())
-        convolveRowsWith<int16_t>(p, r, taps, onRow);
+        convolveRowsWith<int16_t>(p, r, taps, maxSample, onRow);
     else if (bound <= std::numeric_limits<int32_t>::max())
-        convolveRowsWith<int32_t>(p, r, taps, onRow);
+        convolveRowsWith<int32_t>(p, r, taps, maxSample, onRow);
     else
-        convolveRowsWith<int64_t>(p, r, taps, onRow);
+        convolveRowsWith<int64_t>(p, r, taps, maxSample, onRow);
 }
 
 // The rank ("static") filter with window 3, 5 or 7.

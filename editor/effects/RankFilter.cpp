@@ -19,24 +19,26 @@ struct ScanRow {
     explicit ScanRow(int w) : pick(w), cur(w), lo(w), hi(w) {}
 };
 
+// Branch-free byte selection (mask 0xFF or 0): written this way the loops over
+// a row vectorise.
+inline uint8_t mask(bool condition) { return uint8_t(-uint8_t(condition)); }
+inline uint8_t select(uint8_t m, uint8_t a, uint8_t b) { return uint8_t((a & m) | (b & ~m)); }
+
 template <Rule R>
 inline void step(uint8_t f, uint8_t t, uint8_t& pick, uint8_t& cur, uint8_t& lo, uint8_t& hi)
 {
+    uint8_t take;
     if constexpr (R == Rule::Minimum) {
-        const bool take = f < cur;
-        cur = take ? f : cur;
-        pick = take ? t : pick;
+        take = mask(f < cur);
     } else if constexpr (R == Rule::Maximum) {
-        const bool take = f > cur;
-        cur = take ? f : cur;
-        pick = take ? t : pick;
+        take = mask(f > cur);
     } else {
-        lo = (lo < f && f < cur) ? f : lo;
-        hi = (cur < f && f < hi) ? f : hi;
-        const bool take = lo <= f && f <= hi;
-        cur = take ? f : cur;
-        pick = take ? t : pick;
+        lo = select(mask((lo < f) & (f < cur)), f, lo);
+        hi = select(mask((cur < f) & (f < hi)), f, hi);
+        take = mask((lo <= f) & (f <= hi));
     }
+    cur = select(take, f, cur);
+    pick = select(take, t, pick);
 }
 
 struct Offset {
@@ -62,6 +64,7 @@ void rankFilter(const QImage& in, QImage& out, int r, ChannelFlags flags, const 
     const int interiorBegin = std::min(r + 1, w), interiorEnd = std::max(w - 1 - r, interiorBegin);
     const bool all = flags.first && flags.second && flags.third;
     ScanRow row(w);
+    std::vector<const uint8_t*> sourceRows(window.size());
     uint8_t* pick = row.pick.data();
     uint8_t* cur = row.cur.data();
     uint8_t* lo = row.lo.data();
@@ -92,11 +95,13 @@ void rankFilter(const QImage& in, QImage& out, int r, ChannelFlags flags, const 
             for (int x = interiorEnd; x < w; ++x)
                 border(x);
         }
+        for (size_t t = 0; t < window.size(); ++t)
+            sourceRows[t] = in.constScanLine(mirrorIndex(y, window[t].dy, h, r));
         const uint8_t* s = in.constScanLine(y);
         uint8_t* d = out.scanLine(y);
         for (int x = 0; x < w; ++x, s += 3, d += 3) {
-            const Offset o = window[pick[x]];
-            const uint8_t* p = in.constScanLine(mirrorIndex(y, o.dy, h, r)) + 3 * mirrorIndex(x, o.dx, w, r);
+            const uint8_t t = pick[x];
+            const uint8_t* p = sourceRows[t] + 3 * mirrorIndex(x, window[t].dx, w, r);
             if (all) {
                 std::memcpy(d, p, 3);
                 continue;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <limits>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 namespace effects::detail {
@@ -93,6 +94,16 @@ void convolveRowsWith(const Plane3<Sample>& p, int r, std::span<const Tap> taps,
             const int begin = 3 * x0, n = 3 * (std::min(x0 + chunk, interiorEnd) - x0);
             Acc* a = acc + begin;
             std::fill(a, a + n, Acc(0));
+            if (std::is_same_v<Acc, int16_t> && groups.size() == 1) {
+                // The whole kernel fits 16 bits: sum straight into the result.
+                for (size_t t = 0; t < taps.size(); ++t) {
+                    const Sample* s = rows[t] + 3 * taps[t].dx + begin;
+                    const int16_t k = int16_t(taps[t].k);
+                    for (int i = 0; i < n; ++i)
+                        a[i] = Acc(a[i] + k * int16_t(s[i]));
+                }
+                continue;
+            }
             for (const TapGroup& g : groups) {
                 if (!g.narrow) {
                     const Sample* s = rows[g.begin] + 3 * taps[g.begin].dx + begin;

@@ -158,8 +158,6 @@ public:
         }
     }
 
-    uint8_t operator()(int64_t sum) const { return finishExact(sum, bias_, divisor_); }
-
 private:
     int64_t minSum_;
     qint32 bias_, divisor_;
@@ -227,7 +225,7 @@ void linearColourSpace(const QImage& in, QImage& out, const TGraphicFilter& f, i
     const std::vector<int16_t> comps = toColourSpace(in, type);
     const int w = in.width();
     const Plane3<int16_t> plane{comps.data(), qsizetype(w) * 3, w, in.height()};
-    const ByteFinisher finish(0, 0, f.Bias, f.Divisor);
+    const auto finish = [&](int64_t sum) { return finishExact(sum, f.Bias, f.Divisor); };
     const auto hue = [&](int64_t sum) {
         const double v = f.Bias + double(sum) / f.Divisor;
         return v > 359 ? rnd(v - 359) : v < 0 ? rnd(v + 359) : rnd(v);

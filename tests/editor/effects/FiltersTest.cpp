@@ -133,6 +133,36 @@ TEST(LinearFilter, InteriorAndBorderPixelsFollowTheSameSums)
         EXPECT_EQ(qRed(at(down, x, 2)), 80) << x;
 }
 
+TEST(LinearFilter, HeavyWeightsAndNegativeDivisorsAreExact)
+{
+    const QImage src = noise24(10, 7);
+    TGraphicFilter f = builtIn("Null (Linear)");
+    f.Matrix[MatrixIndex(0, 0)] = 100000; // sums beyond 16 bits and beyond any table
+    f.Divisor = 100000;
+    QImage out;
+    ApplyFilter(src, out, f, 0, ctRGB, {});
+    EXPECT_EQ(out, src);
+    f.Matrix[MatrixIndex(0, 0)] = -3;
+    f.Divisor = -3;
+    ApplyFilter(src, out, f, 0, ctRGB, {});
+    EXPECT_EQ(out, src);
+    // A power-of-two divisor with a bias: (v * 4 + 2 * 4) / 4 - the bias raises by 2.
+    f.Matrix[MatrixIndex(0, 0)] = 4;
+    f.Divisor = 4;
+    f.Bias = 2;
+    ApplyFilter(flat24(3, 3, qRgb(10, 254, 0)), out, f, 0, ctRGB, {});
+    EXPECT_EQ(out, flat24(3, 3, qRgb(12, 255, 2)));
+}
+
+TEST(LinearFilter, ReportsProgressPerRow)
+{
+    std::vector<int> positions;
+    QImage out;
+    ApplyFilter(noise24(5, 4), out, builtIn("Blur (Blur linear)"), 0, ctRGB, {},
+                [&](int, int, int position) { positions.push_back(position); });
+    EXPECT_EQ(positions, (std::vector<int>{0, 25, 50, 75}));
+}
+
 TEST(LinearFilter, ImagesSmallerThanTheWindowStayInside)
 {
     for (QSize size : {QSize(1, 1), QSize(2, 3), QSize(5, 2)}) {

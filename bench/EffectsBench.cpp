@@ -67,6 +67,17 @@ void ResampleLanczos3Half(benchmark::State& state)
     setPixels(state);
 }
 
+// Row copies only: the memory-bandwidth floor for one 12-megapixel pass.
+void FlipVerticalCopy(benchmark::State& state)
+{
+    QImage out;
+    for (auto _ : state) {
+        effects::FlipVertical(testImage(), out);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    setPixels(state);
+}
+
 void Rotate30(benchmark::State& state)
 {
     QImage out;
@@ -86,6 +97,7 @@ BENCHMARK(Filter7x7)->Unit(benchmark::kMillisecond);
 BENCHMARK(Median3x3)->Unit(benchmark::kMillisecond);
 BENCHMARK(ResampleLanczos3Half)->Unit(benchmark::kMillisecond);
 BENCHMARK(Rotate30)->Unit(benchmark::kMillisecond);
+BENCHMARK(FlipVerticalCopy)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

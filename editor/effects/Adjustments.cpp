@@ -50,7 +50,7 @@ void applyTables(const QImage& src, QImage& dst, const ToneTable& red, const Ton
                  const ToneTable& blue, const Progress& progress)
 {
     const QImage in = as24(src);
-    QImage out = new24(in.size());
+    QImage out = target24(dst, in.size());
     const RowProgress report(progress, in.height());
     for (int y = 0; y < in.height(); ++y) {
         report(y);
@@ -78,7 +78,7 @@ template <class PixelFn>
 void mapPixels(const QImage& src, QImage& dst, const Progress& progress, PixelFn pixel)
 {
     const QImage in = as24(src);
-    QImage out = new24(in.size());
+    QImage out = target24(dst, in.size());
     const RowProgress report(progress, in.height());
     for (int y = 0; y < in.height(); ++y) {
         report(y);

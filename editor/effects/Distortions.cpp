@@ -23,7 +23,7 @@ template <class SourceFn>
 void remap(const QImage& src, QImage& dst, const Progress& progress, SourceFn source)
 {
     const QImage in = as24(src);
-    QImage out = new24(in.size());
+    QImage out = target24(dst, in.size());
     const RowProgress report(progress, in.height());
     for (int y = 0; y < in.height(); ++y) {
         report(y);
@@ -65,7 +65,7 @@ void Spray(const QImage& src, QImage& dst, int range, const Progress& progress)
 void Sand(const QImage& src, QImage& dst, int amount, bool sameForAllChannels, const Progress& progress)
 {
     const QImage in = as24(src);
-    QImage out = new24(in.size());
+    QImage out = target24(dst, in.size());
     const RowProgress report(progress, in.height());
     const auto draw = [amount] { return Random(amount) - amount / 2; };
     for (int y = 0; y < in.height(); ++y) {
@@ -154,7 +154,7 @@ void Twirl(const QImage& src, QImage& dst, int amount, const Progress& progress)
 void FishEye(const QImage& src, QImage& dst, double strength, const Progress& progress)
 {
     const QImage in = as24(src);
-    QImage out = new24(in.size());
+    QImage out = target24(dst, in.size());
     const int w = in.width(), h = in.height();
     const int cx = w / 2, cy = h / 2;
     const double f = strength * w;

@@ -258,7 +258,7 @@ void linearFilter(const QImage& src, QImage& dst, const TGraphicFilter& f, int s
     }
     const int r = radiusOf(size);
     const std::vector<Tap> taps = kernelTaps(f.Matrix, r);
-    QImage out = new24(in.size());
+    QImage out = target24(dst, in.size());
     const RowProgress report(progress, in.height());
     if (type == ctHSV || type == ctHSL)
         linearColourSpace(in, out, f, r, taps, type, flags, report);

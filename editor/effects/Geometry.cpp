@@ -102,7 +102,7 @@ void Rotate(const QImage& src, QImage& dst, double angle, const Progress& progre
 {
     const QImage in = as24(src);
     const RotateMapping m = rotateMapping(in.size(), angle, enlarge);
-    QImage out = new24(m.size);
+    QImage out = target24(dst, m.size);
     const Pixel24 fill{{uint8_t(background >> 16), uint8_t(background >> 8), uint8_t(background)}};
     rotatePixels(in, out, m, centreColumn, centreRow, fill, progress);
     dst = std::move(out);
@@ -121,7 +121,7 @@ void Rotate32(const QImage& src, QImage& dst, double angle, int centreColumn, in
 void FlipVertical(const QImage& src, QImage& dst, const Progress& progress)
 {
     const QImage in = as24(src);
-    QImage out = new24(in.size());
+    QImage out = target24(dst, in.size());
     const RowProgress report(progress, in.height());
     const qsizetype rowBytes = qsizetype(in.width()) * 3;
     for (int y = 0; y < in.height(); ++y) {
@@ -134,7 +134,7 @@ void FlipVertical(const QImage& src, QImage& dst, const Progress& progress)
 void FlipHorizontal(const QImage& src, QImage& dst, const Progress& progress)
 {
     const QImage in = as24(src);
-    QImage out = new24(in.size());
+    QImage out = target24(dst, in.size());
     const RowProgress report(progress, in.height());
     const int w = in.width();
     for (int y = 0; y < in.height(); ++y) {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 namespace effects::detail {
 
@@ -35,6 +36,17 @@ inline QImage as32(const QImage& image)
 
 // A fresh 24-bit image whose every pixel the caller writes.
 inline QImage new24(QSize size) { return checked(QImage(size, kFormat24), size); }
+
+// Where an operation that writes every pixel puts its result: the
+// destination's own pixels when they already have the size and format and
+// nobody else (the source included) shares them, else a fresh image. Reusing
+// them spares the page faults of a new allocation.
+inline QImage target24(QImage& dst, QSize size)
+{
+    if (dst.size() == size && dst.format() == kFormat24 && dst.isDetached())
+        return std::exchange(dst, QImage());
+    return new24(size);
+}
 
 // The destination as the operation finds it when it has the wanted size and
 // format (pixels an operation does not write stay as they were), else white.

@@ -120,7 +120,7 @@ void RankFilter(const QImage& src, QImage& dst, const TGraphicFilter& filter, in
                 const Progress& progress)
 {
     const QImage in = as24(src);
-    QImage out = new24(in.size());
+    QImage out = target24(dst, in.size());
     const RowProgress report(progress, in.height());
     const int r = window / 2;
     if (filter.FilterName == QLatin1String("Minimum (Static)"))

@@ -235,7 +235,7 @@ void Resample(const QImage& src, QImage& dst, int newWidth, int newHeight, const
 {
     const QSize size(std::max(newWidth, 0), std::max(newHeight, 0));
     const QImage in = as24(src);
-    QImage out = new24(size);
+    QImage out = target24(dst, size);
     if (in.width() < 1 || in.height() < 1 || size.isEmpty()) {
         out.fill(Qt::white);
         dst = std::move(out);

@@ -154,6 +154,22 @@ TEST(LinearFilter, HeavyWeightsAndNegativeDivisorsAreExact)
     EXPECT_EQ(out, flat24(3, 3, qRgb(12, 255, 2)));
 }
 
+TEST(LinearFilter, DestinationsSharingTheSourceLeaveItAlone)
+{
+    const QImage original = noise24(8, 6);
+    const QImage expected = filtered(original, "Sharpen (Sharpen linear)");
+    QImage src = original.copy();
+    QImage shared = src; // same pixels, another object
+    ApplyFilter(src, shared, builtIn("Sharpen (Sharpen linear)"), 0, ctRGB, {});
+    EXPECT_EQ(src, original);
+    EXPECT_EQ(shared, expected);
+    ApplyFilter(src, src, builtIn("Sharpen (Sharpen linear)"), 0, ctRGB, {});
+    EXPECT_EQ(src, expected);
+    QImage reused = noise24(8, 6, 7); // same size and format: its pixels are overwritten
+    ApplyFilter(original, reused, builtIn("Sharpen (Sharpen linear)"), 0, ctRGB, {});
+    EXPECT_EQ(reused, expected);
+}
+
 TEST(LinearFilter, ReportsProgressPerRow)
 {
     std::vector<int> positions;

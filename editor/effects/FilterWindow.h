@@ -43,6 +43,21 @@ struct Plane3 {
     const Sample* row(int y) const { return data + y * stride; }
 };
 
+// acc[i] += k * s[i] for i < n; the caller makes sure the sums fit 16 bits.
+void MultiplyAdd16(int16_t* acc, const uint8_t* s, int16_t k, int n);
+
+// acc[i] += k * s[i] in 16 bits for 8-bit or 16-bit samples.
+template <class Sample>
+inline void multiplyAdd16(int16_t* acc, const Sample* s, int16_t k, int n)
+{
+    if constexpr (std::is_same_v<Sample, uint8_t>) {
+        MultiplyAdd16(acc, s, k, n);
+    } else {
+        for (int i = 0; i < n; ++i)
+            acc[i] = int16_t(acc[i] + k * int16_t(s[i]));
+    }
+}
+
 // Taps [begin, end) whose partial sums fit 16 bits (samples 0..maxSample), so
 // the vectoriser can run them eight lanes wide; a tap too heavy for that
 // stands alone and is summed in the wide accumulator.
@@ -96,12 +111,9 @@ void convolveRowsWith(const Plane3<Sample>& p, int r, std::span<const Tap> taps,
             std::fill(a, a + n, Acc(0));
             if (std::is_same_v<Acc, int16_t> && groups.size() == 1) {
                 // The whole kernel fits 16 bits: sum straight into the result.
-                for (size_t t = 0; t < taps.size(); ++t) {
-                    const Sample* s = rows[t] + 3 * taps[t].dx + begin;
-                    const int16_t k = int16_t(taps[t].k);
-                    for (int i = 0; i < n; ++i)
-                        a[i] = Acc(a[i] + k * int16_t(s[i]));
-                }
+                for (size_t t = 0; t < taps.size(); ++t)
+                    multiplyAdd16(reinterpret_cast<int16_t*>(a), rows[t] + 3 * taps[t].dx + begin,
+                                  int16_t(taps[t].k), n);
                 continue;
             }
             for (const TapGroup& g : groups) {
@@ -114,12 +126,8 @@ void convolveRowsWith(const Plane3<Sample>& p, int r, std::span<const Tap> taps,
                 }
                 int16_t* part = partial.data();
                 std::fill(part, part + n, int16_t(0));
-                for (size_t t = g.begin; t < g.end; ++t) {
-                    const Sample* s = rows[t] + 3 * taps[t].dx + begin;
-                    const int16_t k = int16_t(taps[t].k);
-                    for (int i = 0; i < n; ++i)
-                        part[i] = int16_t(part[i] + k * int16_t(s[i]));
-                }
+                for (size_t t = g.begin; t < g.end; ++t)
+                    multiplyAdd16(part, rows[t] + 3 * taps[t].dx + begin, int16_t(taps[t].k), n);
                 for (int i = 0; i < n; ++i)
                     a[i] = Acc(a[i] + part[i]);
             }

@@ -21,7 +21,7 @@ ToneTable ContrastTable(int amount)
 {
     ToneTable t{};
     for (int i = 0; i < 256; ++i) {
-        const int spread = std::abs(128 - i);
+        const int64_t spread = std::abs(128 - i);
         t[i] = i < 127 ? clampByte(i - amount * spread / 256) : clampByte(i + spread * amount / 256);
     }
     return t;
@@ -31,7 +31,7 @@ ToneTable BrightnessTable(int amount)
 {
     ToneTable t{};
     for (int i = 0; i < 256; ++i)
-        t[i] = clampByte(i + amount);
+        t[i] = clampByte(int64_t(i) + amount);
     return t;
 }
 
@@ -120,13 +120,14 @@ void AdjustHSL(const QImage& src, QImage& dst, int hue, int saturation, int ligh
 {
     mapPixels(src, dst, progress, [&](Rgb c) {
         Hsl hsl = RGBToHSL(c);
-        hsl.h += hue;
-        if (hsl.h > 359)
-            hsl.h -= 359;
-        else if (hsl.h < 0)
-            hsl.h += 359;
-        hsl.s = clampByte(hsl.s + saturation);
-        hsl.l = clampByte(hsl.l + lightness);
+        int64_t h = int64_t(hsl.h) + hue;
+        if (h > 359)
+            h -= 359;
+        else if (h < 0)
+            h += 359;
+        hsl.h = int(h % 359); // only offsets beyond one turn still need this
+        hsl.s = clampByte(int64_t(hsl.s) + saturation);
+        hsl.l = clampByte(int64_t(hsl.l) + lightness);
         return HSLToRGB(hsl);
     });
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <numbers>
 
 namespace effects {
@@ -53,11 +54,12 @@ void Spray(const QImage& src, QImage& dst, int range, const Progress& progress)
         uint8_t* d = dst.scanLine(y);
         for (int x = 0; x < w; ++x, d += 3) {
             const int a = Random(range);
-            const int b = Random(2 * a);
-            const int c = Random(2 * a);
-            const int sx = x + a - b, sy = y + a - c;
+            const int twice = int(std::min<int64_t>(2 * int64_t(a), std::numeric_limits<int>::max()));
+            const int b = Random(twice);
+            const int c = Random(twice);
+            const int64_t sx = int64_t(x) + a - b, sy = int64_t(y) + a - c;
             if (sx >= 0 && sx <= w - 2 && sy >= 0 && sy <= h - 2)
-                copyPixel(in, sx, sy, d);
+                copyPixel(in, int(sx), int(sy), d);
         }
     }
 }
@@ -102,16 +104,16 @@ void SineWave(const QImage& src, QImage& dst, int vAmp, int vDelta, int hAmp, in
                 advanceHorizontal();
         }
         const double t = vp / vd;
-        int rowShift = rnd(std::sin(t) * vAmp);
+        int64_t rowShift = rnd(std::sin(t) * vAmp);
         vp = t >= 360 ? 0 : vp + 1;
         if (perPixel)
             advanceHorizontal();
         if (y + rowShift < 0 || y + rowShift > h - 1)
             rowShift = 0;
-        int columnShift = rnd(std::sin(hp / hd) * hAmp);
+        int64_t columnShift = rnd(std::sin(hp / hd) * hAmp);
         if (x + columnShift < 0 || x + columnShift > w - 1)
             columnShift = 0;
-        return Point{x + columnShift, y + rowShift};
+        return Point{int(x + columnShift), int(y + rowShift)};
     });
 }
 
@@ -126,10 +128,10 @@ void Mosaic(const QImage& src, QImage& dst, int blockWidth, int blockHeight, con
     remap(src, dst, progress, [&](int x, int y) {
         if (x == 0) {
             if (y > 0 && y % blockHeight == 0)
-                sy = std::min(sy + blockHeight, h - 1);
+                sy = int(std::min<int64_t>(int64_t(sy) + blockHeight, h - 1));
             sx = firstColumn;
         } else if (x % blockWidth == 0) {
-            sx = std::min(sx + blockWidth, w - 1);
+            sx = int(std::min<int64_t>(int64_t(sx) + blockWidth, w - 1));
         }
         return Point{sx, sy};
     });

@@ -227,7 +227,8 @@ void linearColourSpace(const QImage& in, QImage& out, const TGraphicFilter& f, i
     const Plane3<int16_t> plane{comps.data(), qsizetype(w) * 3, w, in.height()};
     const auto finish = [&](int64_t sum) { return finishExact(sum, f.Bias, f.Divisor); };
     const auto hue = [&](int64_t sum) {
-        const double v = f.Bias + double(sum) / f.Divisor;
+        // Limited so that rounding stays inside int; the hue wraps later anyway.
+        const double v = std::clamp(f.Bias + double(sum) / f.Divisor, -1e9, 1e9);
         return v > 359 ? rnd(v - 359) : v < 0 ? rnd(v + 359) : rnd(v);
     };
     convolveRows(plane, r, taps, 359, [&](int y, const auto* sums) {

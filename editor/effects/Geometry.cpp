@@ -95,6 +95,11 @@ void rotatePixels(const QImage& in, QImage& out, const RotateMapping& m, int cx,
     }
 }
 
+// Centres far off the image only produce background; limiting them keeps the
+// coordinate arithmetic inside int.
+constexpr int kCentreLimit = 1 << 24;
+int limitCentre(int c) { return std::clamp(c, -kCentreLimit, kCentreLimit); }
+
 } // namespace
 
 void Rotate(const QImage& src, QImage& dst, double angle, const Progress& progress, TColor background, bool enlarge,
@@ -104,7 +109,7 @@ void Rotate(const QImage& src, QImage& dst, double angle, const Progress& progre
     const RotateMapping m = rotateMapping(in.size(), angle, enlarge);
     QImage out = target24(dst, m.size);
     const Pixel24 fill{{uint8_t(background >> 16), uint8_t(background >> 8), uint8_t(background)}};
-    rotatePixels(in, out, m, centreColumn, centreRow, fill, progress);
+    rotatePixels(in, out, m, limitCentre(centreColumn), limitCentre(centreRow), fill, progress);
     dst = std::move(out);
 }
 
@@ -114,7 +119,7 @@ void Rotate32(const QImage& src, QImage& dst, double angle, int centreColumn, in
     const QImage in = as32(src);
     const RotateMapping m = rotateMapping(in.size(), angle, enlarge);
     QImage out = checked(QImage(m.size, kFormat32), m.size);
-    rotatePixels<quint32>(in, out, m, centreColumn, centreRow, background, progress);
+    rotatePixels<quint32>(in, out, m, limitCentre(centreColumn), limitCentre(centreRow), background, progress);
     dst = std::move(out);
 }
 

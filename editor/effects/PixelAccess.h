@@ -60,7 +60,7 @@ inline void prepare24(QImage& dst, QSize size)
     dst.fill(Qt::white);
 }
 
-inline uint8_t clampByte(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
+inline uint8_t clampByte(int64_t v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
 inline uint8_t clampTrunc(double v) { return uint8_t(v >= 255 ? 255 : v < 0 ? 0 : int(v)); }
 // Nearest integer, halves to even.
 inline int rnd(double v) { return int(std::nearbyint(v)); }

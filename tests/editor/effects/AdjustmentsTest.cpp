@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace effects;
 using namespace effects::test;
 
@@ -54,6 +56,18 @@ TEST(Brightness, ClampsAndRespectsFlags)
     EXPECT_EQ(at(out, 0, 0), qRgb(255, 15, 100));
     Brightness(flat24(2, 2, qRgb(250, 5, 100)), out, -10, {});
     EXPECT_EQ(at(out, 1, 1), qRgb(240, 0, 90));
+}
+
+TEST(Adjustments, ExtremeAmountsSaturate)
+{
+    constexpr int big = std::numeric_limits<int>::max();
+    EXPECT_EQ(BrightnessTable(big)[0], 255);
+    EXPECT_EQ(BrightnessTable(-big)[255], 0);
+    EXPECT_EQ(ContrastTable(big)[0], 0);
+    EXPECT_EQ(ContrastTable(big)[200], 255);
+    QImage out;
+    AdjustHSL(flat24(1, 1, qRgb(10, 20, 30)), out, big, big, -big);
+    EXPECT_EQ(at(out, 0, 0), qRgb(0, 0, 0));
 }
 
 TEST(AdjustRGB, ShiftsEachChannelWithClamping)

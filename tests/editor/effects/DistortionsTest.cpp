@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace effects;
 using namespace effects::test;
 
@@ -89,6 +91,20 @@ TEST(SineWave, ZeroAmplitudesCopyAndAVerticalWaveMovesRows)
     SineWave(src, out, 2, 1, 0, 1, 2, 0, false);
     EXPECT_EQ(at(out, 0, 0), at(src, 0, 2));
     EXPECT_EQ(at(out, 0, 8), at(src, 0, 8)); // shifted off the image: no shift
+}
+
+TEST(Distortions, ExtremeArgumentsStayInsideTheImage)
+{
+    const QImage src = noise24(6, 5);
+    QImage out;
+    Spray(src, out, std::numeric_limits<int>::max());
+    EXPECT_EQ(out.size(), src.size());
+    Mosaic(src, out, std::numeric_limits<int>::max(), std::numeric_limits<int>::max());
+    EXPECT_EQ(at(out, 0, 0), at(src, 5, 4));
+    SineWave(src, out, std::numeric_limits<int>::max(), 1, std::numeric_limits<int>::min(), 1, 3, 3, true);
+    EXPECT_EQ(out.size(), src.size());
+    Sand(src, out, std::numeric_limits<int>::max(), false);
+    EXPECT_EQ(out.size(), src.size());
 }
 
 TEST(Twirl, CentreStaysAndSourcesStayInside)

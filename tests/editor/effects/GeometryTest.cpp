@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace effects;
 using namespace effects::test;
 
@@ -52,6 +54,14 @@ TEST(Rotate, ZeroDegreesIsIdentityAndRotate32UsesTheSameMapping)
     Rotate32(src.convertToFormat(QImage::Format_ARGB32), out32, 30, 4, 3, true, 0xFF000000u);
     ASSERT_EQ(out32.size(), out.size());
     EXPECT_EQ(out32.convertToFormat(QImage::Format_BGR888), out);
+}
+
+TEST(Rotate, CentresFarOffTheImageGiveBackground)
+{
+    QImage out;
+    Rotate(noise24(4, 3), out, 30, {}, 0x000000, false, std::numeric_limits<int>::max(),
+           std::numeric_limits<int>::min());
+    EXPECT_EQ(out, flat24(4, 3, qRgb(0, 0, 0)));
 }
 
 TEST(Rotate, ReportsProgressFromTheBottomRow)

@@ -167,7 +167,8 @@ void FishEye(const QImage& src, QImage& dst, double strength, const Progress& pr
         for (int x = 0; x < w; ++x, d += 3) {
             const int dx = x - cx, dy = y - cy;
             const double dist = std::sqrt(double(dx) * dx + double(dy) * dy);
-            int sx = 0, sy = 0;
+            // The centre shows itself (k / d is 0 / 0 there).
+            int sx = cx, sy = cy;
             bool inside = true;
             if (dist != 0) {
                 const double e = dist == f ? dist + 1 : dist;

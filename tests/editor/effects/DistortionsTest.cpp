@@ -117,12 +117,16 @@ TEST(Twirl, CentreStaysAndSourcesStayInside)
     EXPECT_EQ(out.size(), QSize(1, 1));
 }
 
-TEST(FishEye, ZeroDistanceReadsTheCornerAndOutsideIsBlack)
+TEST(FishEye, CentreShowsItselfAndOutsideIsBlack)
 {
     const QImage src = noise24(8, 6);
     QImage out;
     FishEye(src, out, 0.3);
-    EXPECT_EQ(at(out, 4, 3), at(src, 0, 0));
+    EXPECT_EQ(at(out, 4, 3), at(src, 4, 3));
+    // (5, 3): d = 1, f = 2.4, k = 1.2 * (1 / (1 - 1 / 2.4) - 1) = 0.857: column trunc(4.857) = 4.
+    EXPECT_EQ(at(out, 5, 3), at(src, 4, 3));
+    // (7, 3): d = 3 > f: k = 1.2 * (1 / (1 - 1.25) - 1) = -6, column trunc(3 * -6 / 3 + 4) = -2: black.
+    EXPECT_EQ(at(out, 7, 3), qRgb(0, 0, 0));
     FishEye(src, out, 0.5); // the corner lies beyond the lens radius: its source is off the image
     EXPECT_EQ(at(out, 0, 0), qRgb(0, 0, 0));
 }

@@ -55,6 +55,7 @@ void Filter3x3(benchmark::State& state) { linearFilter(state, "Blur (Blur linear
 void Filter3x3Average(benchmark::State& state) { linearFilter(state, "Average (Blur linear)"); }
 void Filter5x5(benchmark::State& state) { linearFilter(state, "Blur more (Blur linear)"); }
 void Filter7x7(benchmark::State& state) { linearFilter(state, "Blur Gaussian (Blur linear)"); }
+void Filter7x7Bartlett(benchmark::State& state) { linearFilter(state, "Blur Bartlett (Blur linear)"); }
 void Median3x3(benchmark::State& state) { linearFilter(state, "Median (Static)"); }
 
 void ResampleLanczos3Half(benchmark::State& state)
@@ -94,6 +95,7 @@ BENCHMARK(Filter3x3)->Unit(benchmark::kMillisecond);
 BENCHMARK(Filter3x3Average)->Unit(benchmark::kMillisecond);
 BENCHMARK(Filter5x5)->Unit(benchmark::kMillisecond);
 BENCHMARK(Filter7x7)->Unit(benchmark::kMillisecond);
+BENCHMARK(Filter7x7Bartlett)->Unit(benchmark::kMillisecond);
 BENCHMARK(Median3x3)->Unit(benchmark::kMillisecond);
 BENCHMARK(ResampleLanczos3Half)->Unit(benchmark::kMillisecond);
 BENCHMARK(Rotate30)->Unit(benchmark::kMillisecond);

@@ -9,6 +9,7 @@
 
 #include "ocr/core/CaptionOcr.h"
 #include "ocr/widgets/QtImage.h"
+#include "toolkit/core/PersonalNumber.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -116,7 +117,7 @@ std::optional<std::string> readWithOurs(ocr::CaptionOcr& reader, int network,
     if (network == ocr::kDigits16) {
         ocr::TFrmOCR& host = reader.Host();
         host.LoadDCRFile(ocr::kDigits16);
-        return ocr::AcceptCandidate(
+        return toolkit::NumberFromRecognisedText(
             host.Recognize(ocr::CleanStrip(picture, ocr::StripKind::Plain, false)));
     }
     if (network == ocr::kAppointment)

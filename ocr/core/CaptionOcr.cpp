@@ -1,5 +1,7 @@
 #include "CaptionOcr.h"
 
+#include "toolkit/core/PersonalNumber.h"
+
 #include "StoredNetworks.h"
 
 #include <algorithm>
@@ -69,7 +71,7 @@ TFrmOCR& CaptionOcr::Host()
 
 bool CaptionOcr::accept(const std::string& text, OcrFindings& findings)
 {
-    const auto number = AcceptCandidate(text);
+    const auto number = toolkit::NumberFromRecognisedText(text);
     if (!number)
         return false;
     findings.candidates.push_back(*number);

@@ -1,6 +1,5 @@
 #include "CaptureCleaning.h"
 
-#include "PersonalNumberText.h"
 
 #include <algorithm>
 #include <array>
@@ -78,15 +77,6 @@ Image CleanStrip(const Image& strip, StripKind kind, bool clearType)
         break;
     }
     return clean;
-}
-
-std::optional<std::string> AcceptCandidate(const std::string& text)
-{
-    if (text.size() != 12 || !IsPersonalNumberText(text))
-        return std::nullopt;
-    if (!IsPersonalNumberDate(text) && !IsSpecialQ7Number(text))
-        return std::nullopt;
-    return InsertHyphen(text);
 }
 
 } // namespace ocr

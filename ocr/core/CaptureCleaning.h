@@ -25,9 +25,4 @@ enum class StripKind {
 // mask, and the areas known to hold separators painted white.
 Image CleanStrip(const Image& strip, StripKind kind, bool clearType);
 
-// A recognised text, trimmed, accepted as a personal number: exactly 12
-// characters that pass the text test and the date (or special number) test.
-// Gives the number with its hyphen, or nothing.
-std::optional<std::string> AcceptCandidate(const std::string& text);
-
 } // namespace ocr

@@ -1,5 +1,5 @@
 #include "ocr/core/CaptureCleaning.h"
-#include "ocr/core/PersonalNumberText.h"
+#include "toolkit/core/PersonalNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +99,7 @@ TEST(CaptureCleaning, AcceptingACandidate)
     };
     for (const auto& [text, expected] : cases) {
         SCOPED_TRACE(text);
-        const auto accepted = ocr::AcceptCandidate(text);
+        const auto accepted = toolkit::NumberFromRecognisedText(text);
         if (expected) {
             ASSERT_TRUE(accepted.has_value());
             EXPECT_EQ(*accepted, expected);
@@ -109,19 +109,5 @@ TEST(CaptureCleaning, AcceptingACandidate)
     }
 }
 
-TEST(PersonalNumberText, Rules)
-{
-    EXPECT_TRUE(ocr::IsPersonalNumberText("19121212-A212"));
-    EXPECT_FALSE(ocr::IsPersonalNumberText("19121212-12A2"));
-    EXPECT_FALSE(ocr::IsPersonalNumberText("19121212-1212a"));
-    EXPECT_TRUE(ocr::IsPersonalNumberText(""));
-    EXPECT_FALSE(ocr::IsPersonalNumberDate("121212-1212"));
-    EXPECT_TRUE(ocr::IsPersonalNumberDate("20000229"));
-    EXPECT_FALSE(ocr::IsPersonalNumberDate("19000229"));
-    EXPECT_FALSE(ocr::IsPersonalNumberDate("19121260")); // day 60 - 60 = 0
-    EXPECT_TRUE(ocr::IsSpecialQ7Number("07129000-1234"));
-    EXPECT_EQ(ocr::InsertHyphen("191212121212"), "19121212-1212");
-    EXPECT_EQ(ocr::InsertHyphen("1912-12121212"), "1912-12121212");
-}
 
 } // namespace

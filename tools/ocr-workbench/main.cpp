@@ -13,6 +13,7 @@
 #include "ocr/widgets/CaptionRenderer.h"
 #include "ocr/widgets/DCRFrame.h"
 #include "ocr/widgets/QtImage.h"
+#include "toolkit/core/PersonalNumber.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -56,7 +57,7 @@ int commandLine(const QString& picturePath, const std::string& networkArg, bool 
     const ocr::Image clean =
         ocr::CleanStrip(ocr::FromQImage(picture), ocr::NetworkStripKind(network), clearType);
     const std::string text = host.Recognize(clean);
-    const auto accepted = ocr::AcceptCandidate(text);
+    const auto accepted = toolkit::NumberFromRecognisedText(text);
     std::printf("ResultText: \"%s\"\n", host.DCR.ResultText.c_str());
     std::printf("accepted: %s\n", accepted ? accepted->c_str() : "no");
     return 0;
@@ -113,7 +114,7 @@ public:
             const ocr::Image clean = ocr::CleanStrip(ocr::FromQImage(frame_->Picture()),
                                                      ocr::StripKind::Plain, clearType->isChecked());
             const std::string text = host_.Recognize(clean);
-            const auto accepted = ocr::AcceptCandidate(text);
+            const auto accepted = toolkit::NumberFromRecognisedText(text);
             result->setText(QString("ResultText: \"%1\"   accepted: %2")
                                 .arg(QString::fromStdString(host_.DCR.ResultText),
                                      accepted ? QString::fromStdString(*accepted) : "no"));

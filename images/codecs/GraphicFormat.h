@@ -23,8 +23,9 @@ public:
 // Format_Indexed8 with a palette, 1-bit ones Format_Mono.
 inline constexpr QImage::Format kFormat24 = QImage::Format_RGB888;
 
-// Largest bitmap a decoder makes (about 400 MB at 24 bits per pixel).
-inline constexpr qint64 kMaxBitmapPixels = qint64(1) << 27;
+// Largest bitmap a decoder makes: 64 Mpixel, 192 MB at 24 bits per pixel,
+// far beyond any photo or radiograph we store.
+inline constexpr qint64 kMaxBitmapPixels = qint64(1) << 26;
 
 // The palette an 8-bit bitmap has when its file gives none: a grey ramp.
 QList<QRgb> GreyPalette();

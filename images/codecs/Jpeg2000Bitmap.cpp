@@ -233,11 +233,12 @@ qsizetype TJpeg2000Bitmap::Decode(const QByteArray& data)
         throw EJpeg2000Error(kDecodingFailed);
     Image image(header);
 
-    // Refuse sizes no real picture has before the decoder allocates for them.
+    // Refuse sizes no real picture has before the decoder allocates for them
+    // (four bytes per sample).
     const qint64 width = qint64(image->x1) - image->x0;
     const qint64 height = qint64(image->y1) - image->y0;
-    if (image->numcomps == 0 || width <= 0 || height <= 0
-        || width * height * image->numcomps > 4 * kMaxBitmapPixels)
+    if (image->numcomps == 0 || width <= 0 || height <= 0 || width * height > kMaxBitmapPixels
+        || width * height * image->numcomps > 2 * kMaxBitmapPixels)
         throw EJpeg2000Error(kDecodingFailed);
     if (!opj_decode(codec.get(), stream.get(), image.get())
         || !opj_end_decompress(codec.get(), stream.get()) || !ValidComponents(*image))

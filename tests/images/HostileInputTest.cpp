@@ -1,12 +1,15 @@
 // Inputs that once broke a decoder, and hand-made lying files: every one must
 // end in a picture or in EGraphicFormat, never in a crash or a huge allocation.
 
+#include "fuzz/PictureFileInput.h"
 #include "images/PictureFile.h"
+#include "images/codecs/Jpeg2000Bitmap.h"
 
 #include "TestData.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -15,7 +18,6 @@ using namespace images::testing;
 
 namespace {
 
-// Fuzz finds are kept under fuzz/regressions/<extension>/.
 void LoadsOrRefuses(const QByteArray& data, const QString& extension)
 {
     for (bool reduced : {false, true}) {
@@ -55,12 +57,25 @@ TEST(HostileInput, HeadersLyingAboutTheSize)
     QImage target;
     ExpectFormatError([&] { LoadPictureData(target, jpeg, "jpg", true); }, "JPEG loading error");
 
+    // A JPEG 2000 code stream whose size field says 60000 x 60000 in one tile.
+    images::TJpeg2000Bitmap jpeg2000;
+    jpeg2000.bitmap = Pattern24(8, 8);
+    const QByteArray jp2 = jpeg2000.Encode();
+    QByteArray codeStream = jp2.mid(jp2.indexOf("jp2c") + 4);
+    ASSERT_TRUE(codeStream.startsWith("\xFF\x4F\xFF\x51"));
+    for (int offset : {8, 12, 24, 28}) // image and tile width and height
+        codeStream.replace(offset, 4, Bytes({0, 0, 0xEA, 0x60}));
+    ExpectFormatError([&] { LoadPictureData(target, codeStream, "j2k", false); },
+                      "JPEG loading error: JPEG 2000 image decoding failed");
+
     QByteArray tga = Bytes({0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 8, 0});
     tga += QByteArray(1 << 16, char(0xFF)); // runs of 128: not enough for 65535 lines
     ExpectFormatError([&] { LoadPictureData(target, tga, "tga", false); },
                       "Not supported or invalid TGA-File");
 }
 
+// Fuzz finds are kept under fuzz/regressions/<extension>/, those of the
+// LoadPictureFile fuzzer under fuzz/regressions/picturefile/.
 TEST(HostileInput, KeptFuzzFindings)
 {
     const QDir root(QStringLiteral(TQ7_SOURCE_DIR "/fuzz/regressions"));
@@ -68,6 +83,21 @@ TEST(HostileInput, KeptFuzzFindings)
     while (it.hasNext()) {
         const QFileInfo file(it.next());
         SCOPED_TRACE(file.filePath().toStdString());
-        LoadsOrRefuses(ReadFileBytes(file.filePath(), "unreadable"), file.dir().dirName());
+        const QByteArray data = ReadFileBytes(file.filePath(), "unreadable");
+        if (file.dir().dirName() != "picturefile") {
+            LoadsOrRefuses(data, file.dir().dirName());
+        } else if (!data.isEmpty()) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath("input." + fuzz::PictureFileExtension(data[0]));
+            QFile out(path);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+            out.write(data.mid(1));
+            out.close();
+            QImage target;
+            try {
+                LoadPictureFile(target, path, fuzz::PictureFileReduced(data[0]));
+            } catch (const EGraphicFormat&) {
+            }
+        }
     }
 }

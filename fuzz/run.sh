@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every fuzzer for a while, one after the other (the machine is shared).
-# Usage: fuzz/run.sh [seconds per target]   (default 60)
+# Usage: [TQ7_FUZZ_TARGETS="jp2 tga"] fuzz/run.sh [seconds per target]   (default 60)
 # New crash inputs land in fuzz/regressions/<extension>/ for the tests to replay.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -9,7 +9,7 @@ seconds="${1:-60}"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DTQ7_BUILD_FUZZERS=ON -DTQ7_BUILD_TESTS=OFF -DTQ7_BUILD_BENCH=OFF >/dev/null
-targets=(pcx tga pcd jp2 bmp gif tiff picturefile)
+read -r -a targets <<<"${TQ7_FUZZ_TARGETS:-pcx tga pcd jp2 bmp gif tiff picturefile}"
 ninja -C "$build" -j2 fuzz_seeds "${targets[@]/#/fuzz_}"
 corpus="$build/corpus"
 "$build/fuzz/fuzz_seeds" "$corpus"

@@ -85,31 +85,29 @@ void ScaleToBox(const QImage& source, QImage& target, int box)
 
     const std::vector<Span> columns = Spans(picture.width(), size.width());
     const std::vector<Span> rows = Spans(picture.height(), size.height());
+    // Rows of a span are first summed down each byte column (a straight,
+    // vectorisable pass over the picture), then the columns of each span.
     QImage result(size, kFormat24);
-    std::vector<quint64> sums(std::size_t(size.width()) * 3);
+    const std::size_t rowBytes = std::size_t(picture.width()) * 3;
+    std::vector<quint32> columnSums(rowBytes);
     for (int ty = 0; ty < size.height(); ++ty) {
-        std::fill(sums.begin(), sums.end(), 0);
+        std::fill(columnSums.begin(), columnSums.end(), 0);
         for (int sy = rows[ty].first; sy < rows[ty].first + rows[ty].count; ++sy) {
             const uchar* in = picture.constScanLine(sy);
-            quint64* sum = sums.data();
-            for (const Span& column : columns) {
-                quint64 a = 0, b = 0, c = 0;
-                for (const uchar *p = in + 3 * column.first, *end = p + 3 * column.count; p < end; p += 3) {
-                    a += p[0];
-                    b += p[1];
-                    c += p[2];
-                }
-                sum[0] += a;
-                sum[1] += b;
-                sum[2] += c;
-                sum += 3;
-            }
+            quint32* sums = columnSums.data();
+            for (std::size_t i = 0; i < rowBytes; ++i)
+                sums[i] += in[i];
         }
         uchar* out = result.scanLine(ty);
         for (int tx = 0; tx < size.width(); ++tx) {
-            const quint64 pixels = quint64(columns[tx].count) * quint64(rows[ty].count);
+            const Span& column = columns[tx];
+            quint64 sum[3] = {};
+            for (int x = column.first; x < column.first + column.count; ++x)
+                for (int c = 0; c < 3; ++c)
+                    sum[c] += columnSums[std::size_t(x) * 3 + c];
+            const quint64 pixels = quint64(column.count) * quint64(rows[ty].count);
             for (int c = 0; c < 3; ++c)
-                out[3 * tx + c] = uchar(Mean(sums[3 * tx + c], pixels));
+                out[3 * tx + c] = uchar(Mean(sum[c], pixels));
         }
     }
     if (result.height() > 2)

@@ -240,6 +240,13 @@ qsizetype TJpeg2000Bitmap::Decode(const QByteArray& data)
     if (image->numcomps == 0 || width <= 0 || height <= 0 || width * height > kMaxBitmapPixels
         || width * height * image->numcomps > 2 * kMaxBitmapPixels)
         throw EJpeg2000Error(kDecodingFailed);
+    // Every tile takes at least a tile-part header (SOT and SOD, 14 bytes);
+    // a file promising more tiles than that would only make the decoder spin.
+    opj_codestream_info_v2_t* info = opj_get_cstr_info(codec.get());
+    const qint64 tiles = info ? qint64(info->tw) * info->th : 0;
+    opj_destroy_cstr_info(&info);
+    if (tiles * 14 > data.size())
+        throw EJpeg2000Error(kDecodingFailed);
     if (!opj_decode(codec.get(), stream.get(), image.get())
         || !opj_end_decompress(codec.get(), stream.get()) || !ValidComponents(*image))
         throw EJpeg2000Error(kDecodingFailed);

@@ -87,17 +87,30 @@ void ScaleToBox(const QImage& source, QImage& target, int box)
     const std::vector<Span> rows = Spans(picture.height(), size.height());
     // Rows of a span are first summed down each byte column (a straight,
     // vectorisable pass over the picture), then the columns of each span.
+    // Up to 257 rows fit 16-bit sums, which halves the vector work.
     QImage result(size, kFormat24);
     const std::size_t rowBytes = std::size_t(picture.width()) * 3;
+    std::vector<quint16> partialSums(rowBytes);
     std::vector<quint32> columnSums(rowBytes);
+    const auto flush = [&] {
+        for (std::size_t i = 0; i < rowBytes; ++i)
+            columnSums[i] += partialSums[i];
+        std::fill(partialSums.begin(), partialSums.end(), 0);
+    };
     for (int ty = 0; ty < size.height(); ++ty) {
         std::fill(columnSums.begin(), columnSums.end(), 0);
+        int pending = 0;
         for (int sy = rows[ty].first; sy < rows[ty].first + rows[ty].count; ++sy) {
             const uchar* in = picture.constScanLine(sy);
-            quint32* sums = columnSums.data();
+            quint16* sums = partialSums.data();
             for (std::size_t i = 0; i < rowBytes; ++i)
-                sums[i] += in[i];
+                sums[i] = quint16(sums[i] + in[i]);
+            if (++pending == 257) {
+                flush();
+                pending = 0;
+            }
         }
+        flush();
         uchar* out = result.scanLine(ty);
         for (int tx = 0; tx < size.width(); ++tx) {
             const Span& column = columns[tx];

@@ -156,6 +156,8 @@ void LoadPictureData(QImage& target, const QByteArray& data, const QString& exte
 void SavePictureFile(const QImage& bitmap, const QString& fileName, int quality)
 {
     const QString ext = Extension(fileName);
+    if (!CanSavePictureExtension(ext))
+        throw EGraphicFormat("Pictures cannot be saved as \"." + ext.toStdString() + "\" files");
     QByteArray data;
     if (ext == "jpg" || ext == "jpeg") {
         data = EncodeJpeg(bitmap, quality);
@@ -171,10 +173,8 @@ void SavePictureFile(const QImage& bitmap, const QString& fileName, int quality)
         data = tga.Encode();
     } else if (ext == "bmp" || ext == "png") {
         data = WriteWithQt(bitmap, ext.toLatin1().constData());
-    } else if (ext == "tif") {
+    } else { // "tif"
         data = WriteWithQt(bitmap, "tiff");
-    } else {
-        throw EGraphicFormat("Pictures cannot be saved as \"." + ext.toStdString() + "\" files");
     }
     WriteFileBytes(fileName, data);
 }

@@ -23,9 +23,7 @@ public:
     // The decoded picture (24-bit, 32-bit or 8-bit grey), or the one to write.
     QImage bitmap;
 
-    bool Lossless() const { return FLossless; }
     void SetLossless(bool lossless) { FLossless = lossless; }
-    int Quality() const { return FQuality; }
     void SetQuality(int quality) { FQuality = std::clamp(quality, 1, 100); }
 
     // Decodes bytes; returns how many of them the decoder used.

@@ -100,3 +100,30 @@ TEST(PictureCodecs, TgaHandlerReadsColourMappedRunLengthFiles)
     EXPECT_EQ(image.pixel(1, 0), qRgb(60, 50, 40));
     EXPECT_EQ(image.pixel(2, 0), qRgb(30, 20, 10));
 }
+
+TEST(PictureCodecs, FileClassesWorkOnFiles)
+{
+    QTemporaryDir dir;
+    const QImage image = Pattern24(11, 6);
+    ASSERT_TRUE(image.save(dir.filePath("in.bmp"), "BMP"));
+    QFile text(dir.filePath("in.txt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a bitmap");
+    text.close();
+
+    TPCXFile pcx;
+    pcx.LoadBitmap(dir.filePath("in.bmp"));
+    pcx.SaveToFile(dir.filePath("out.pcx"));
+    TPCXFile pcxBack;
+    pcxBack.LoadFromFile(dir.filePath("out.pcx"));
+    EXPECT_EQ(pcxBack.Bitmap(), image);
+    ExpectFormatError([&] { pcx.LoadBitmap(text.fileName()); }, "Invalid bitmapfile (PCX)");
+
+    TTGAFile tga;
+    tga.LoadBitmap(dir.filePath("in.bmp"));
+    tga.SaveToFile(dir.filePath("out.tga"));
+    TTGAFile tgaBack;
+    tgaBack.LoadFromFile(dir.filePath("out.tga"));
+    EXPECT_EQ(tgaBack.Bitmap(), image);
+    ExpectFormatError([&] { tga.LoadBitmap(text.fileName()); }, "Invalid bitmapfile (TGA)");
+}

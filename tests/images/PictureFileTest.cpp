@@ -206,3 +206,17 @@ TEST(PictureFile, PaletteAndAlphaPicturesKeepTheirDepth)
     SavePictureFile(alpha, dir.filePath("a.png"), 100);
     EXPECT_EQ(Loaded(dir.filePath("a.png"), false), alpha);
 }
+
+TEST(PictureFile, GifTransparencyIsOff)
+{
+    // 2 x 1 pixels, palette red and blue, index 1 (blue) marked transparent.
+    const QByteArray gif = Bytes({0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x02, 0x00, 0x01, 0x00, 0xF0,
+                                  0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x21, 0xF9, 0x04,
+                                  0x01, 0x00, 0x00, 0x01, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00, 0x02,
+                                  0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x0A, 0x00, 0x3B});
+    QImage target;
+    LoadPictureData(target, gif, "gif", false);
+    EXPECT_EQ(target.format(), kFormat24);
+    EXPECT_EQ(target.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(target.pixel(1, 0), qRgb(0, 0, 255));
+}

@@ -5,6 +5,7 @@
 #include "toolkit/core/PersonalNumber.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/core/Settings.h"
+#include "toolkit/core/TervalenUser.h"
 
 #include <QAction>
 #include <QApplication>
@@ -101,6 +102,7 @@ void TQ7FloaterFrmOrvana::FormCreate()
     resize(240, 138);
     setFocusPolicy(Qt::StrongFocus);
     setFont(pixelFont({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"}, 11, false));
+    toolkit::CurrentUser() = toolkit::FloaterUser();
     ownLookup_ = std::make_unique<FloaterLookup>(*this, desktop_);
     lookup_ = ownLookup_.get();
     for (const QString& arg : args_)

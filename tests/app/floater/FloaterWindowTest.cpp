@@ -4,6 +4,7 @@
 #include "app/floater/TQ7FloaterFrmOrvana.h"
 #include "platform/memory/MemoryDesktop.h"
 #include "toolkit/Dialogs.h"
+#include "toolkit/core/TervalenUser.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,12 @@ TEST_F(FloaterWindowTest, StartsWithTheEmptyFace)
     // Missing start parameters are written empty.
     EXPECT_EQ(toolkit::ReadSettingOrDefault("Q7FloaterOrvana", "OrvanaStartParameters", "x"), "x");
     EXPECT_EQ(toolkit::ReadSetting("KlientSettings", "Style"), "Windows");
+    const toolkit::TTervalenUser& user = toolkit::CurrentUser();
+    EXPECT_TRUE(user.userTypeIsReadOnly);
+    EXPECT_FALSE(user.UserHasSignRights);
+    EXPECT_FALSE(user.UserhasDeleteDicomDirRights);
+    EXPECT_EQ(user.currentUserPersonnr, "Q7FloaterOrvana");
+    EXPECT_EQ(user.CurrentUserType, toolkit::UserType::utOrdinary);
 }
 
 TEST_F(FloaterWindowTest, MenusInTheirOrder)
@@ -254,8 +261,22 @@ TEST_F(FloaterWindowTest, TrackingPassHandsAShownPatientToTheLookupOnce)
     desktop.add(doc, "Edit", "19121212-1212");
     desktop.window(mdi).mdiActive = doc;
     TQ7FloaterFrmOrvana w(&desktop, {});
+    // Without a journal the lookup says it cannot open KUNDER, after storing the number.
+    struct Presenter : toolkit::DialogPresenter {
+        QStringList texts;
+        int show(toolkit::DialogKind, const QString&, const QString& t, const QStringList&) override
+        {
+            texts << t;
+            return 0;
+        }
+        void balloon(const QString&, const QString&, QWidget*, const QPoint&) override {}
+    } presenter;
+    toolkit::setDialogPresenter(&presenter);
     w.Timer3Timer();
     w.Timer3Timer();
+    toolkit::setDialogPresenter(nullptr);
+    ASSERT_EQ(presenter.texts.size(), 1);
+    EXPECT_TRUE(presenter.texts[0].startsWith(QStringLiteral("Det gick inte att öppna tabellen KUNDER!")));
     EXPECT_EQ(w.stateSnapshot()["currentPersonnr"].toString(), "19121212-1212");
     EXPECT_EQ(w.stateSnapshot()["lastLookedUp"].toString(), "19121212-1212");
     EXPECT_FALSE(w.stateSnapshot()["ocrLamp"].toObject()["visible"].toBool());

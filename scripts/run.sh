@@ -3,12 +3,9 @@
 # Without a display it runs under Xvfb, takes a screenshot and says where it is.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/install-deps.sh"
 # shellcheck source=scripts/services.sh
 source "$top/scripts/services.sh"
-
-build="${TQ7_BUILD_DIR:-$top/build}"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+tq7_configure
 cmake --build "$build" --target q7floater q7sim
 
 # The demo keeps its settings and data apart from any real installation.

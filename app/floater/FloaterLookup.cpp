@@ -1,7 +1,7 @@
 #include "FloaterLookup.h"
 
 #include "TQ7FloaterFrmOrvana.h"
-#include "app/core/PersonalNumber.h"
+#include "toolkit/core/PersonalNumber.h"
 
 #include <QPushButton>
 
@@ -11,7 +11,7 @@ void FloaterLookup::LookupPatient(const std::string& text, bool)
 {
     if (window_.showCount())
         window_.orvanaButton()->setText(QString::number(++antalgangeriopenpatient_));
-    const std::string number = app::NumberForLookup(text);
+    const std::string number = toolkit::NumberForLookup(text);
     app::TrackingState& state = window_.trackingState();
     state.currentPersonalNumber = number;
     state.PersonFound = true;

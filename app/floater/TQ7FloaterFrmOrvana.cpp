@@ -2,7 +2,7 @@
 
 #include "FloaterLookup.h"
 #include "TrayIcons.h"
-#include "app/core/PersonalNumber.h"
+#include "toolkit/core/PersonalNumber.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/core/Settings.h"
 
@@ -388,7 +388,7 @@ void TQ7FloaterFrmOrvana::Timer2Timer()
     for (const QString& arg : args_) {
         if (arg.toUpper().contains("UPDATE_ALL"))
             break; // the batch update arrives with the person sync
-        if (const auto number = app::NumberFromCommandLine(arg.toStdString())) {
+        if (const auto number = toolkit::NumberFromCommandLine(arg.toStdString())) {
             lookup_->LookupPatient(*number, true);
             break;
         }

@@ -20,6 +20,7 @@ class QFrame;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QMouseEvent;
 class QProgressBar;
 class QPushButton;
 class QSystemTrayIcon;
@@ -90,6 +91,17 @@ public:
     QMenu* optionsMenu() const { return optionsMenu_; }
     QPushButton* orvanaButton() const { return orvanaButton_; }
 
+    // The batch layer and what the UPDATE_ALL run hides or shows.
+    QLabel* batchActiveLabel() const { return batchActive_; }
+    QProgressBar* batchProgress() const { return batchProgress_; }
+    QListWidget* batchLog() const { return batchLog_; }
+    QLabel* busyOverlay() const { return busyOverlay_; }
+    QFrame* countBox() const { return countBox_; }
+    // Set by whoever owns the databases: the UPDATE_ALL run of the start-up
+    // timer, and the system register behind the password.
+    void setUpdateAll(std::function<void()> run) { updateAll_ = std::move(run); }
+    void setSystemRegister(std::function<void()> open) { systemRegister_ = std::move(open); }
+
 signals:
     void goToOrvanaRequested();
 
@@ -105,6 +117,7 @@ private:
     void FormCreate();
     void FormShow();
     void Timer2Timer();
+    void BitBtn1MouseDown(QMouseEvent* event);
     void applyTrackingResult(const app::TrackingResult& result);
     void buildTitleBar();
     void buildPatientBar();
@@ -136,6 +149,11 @@ private:
     QWidget* categoryLayer_ = nullptr;
     QWidget* modalityRow_ = nullptr;
     QWidget* batchLayer_ = nullptr;
+    QLabel* batchActive_ = nullptr;
+    QProgressBar* batchProgress_ = nullptr;
+    QListWidget* batchLog_ = nullptr;
+    std::function<void()> updateAll_;
+    std::function<void()> systemRegister_;
     std::vector<CountTile*> tiles_;
     Layer front_ = Layer::Message;
 

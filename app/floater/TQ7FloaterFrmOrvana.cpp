@@ -84,8 +84,11 @@ protected:
 
 } // namespace
 
-TQ7FloaterFrmOrvana::TQ7FloaterFrmOrvana(platform::Desktop* desktop, QStringList args, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), desktop_(desktop), args_(std::move(args))
+TQ7FloaterFrmOrvana::TQ7FloaterFrmOrvana(platform::Desktop* desktop, QStringList args,
+                                         app::FloaterDatabases* databases, app::Q7LoginPrompt* login,
+                                         QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), desktop_(desktop), args_(std::move(args)),
+      databases_(databases), login_(login)
 {
     FormCreate();
 }
@@ -99,7 +102,7 @@ void TQ7FloaterFrmOrvana::FormCreate()
     resize(240, 138);
     setFocusPolicy(Qt::StrongFocus);
     setFont(pixelFont({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"}, 11, false));
-    ownLookup_ = std::make_unique<FloaterLookup>(*this);
+    ownLookup_ = std::make_unique<FloaterLookup>(*this, desktop_);
     lookup_ = ownLookup_.get();
     for (const QString& arg : args_)
         if (arg.compare("-SHOWCOUNT", Qt::CaseInsensitive) == 0 || arg.compare("/SHOWCOUNT", Qt::CaseInsensitive) == 0)
@@ -132,7 +135,29 @@ void TQ7FloaterFrmOrvana::FormCreate()
     timer3_.setInterval(1000);
 
     AdjustFloaterHeight();
-    placeWindow();
+    startDatabases();
+    if (!closeNow_)
+        placeWindow();
+}
+
+void TQ7FloaterFrmOrvana::startDatabases()
+{
+    if (!databases_)
+        return;
+    if (!login_) {
+        ownLogin_ = std::make_unique<app::TQ7LoginDialog>(this);
+        login_ = ownLogin_.get();
+    }
+    closeNow_ = databases_->start(*login_);
+    if (closeNow_)
+        return;
+    const app::SiteSwitches& switches = databases_->switches();
+    ownLookup_->setJournal(databases_->journal(), switches);
+    if (switches.floatermaychangepat) {
+        QAction* change = optionActions_.at(Option::ChangePatInOrvanaRealtime);
+        change->setChecked(false);
+        change->setEnabled(false);
+    }
 }
 
 void TQ7FloaterFrmOrvana::buildTitleBar()
@@ -144,6 +169,7 @@ void TQ7FloaterFrmOrvana::buildTitleBar()
     orvanaButton_->setFocusPolicy(Qt::NoFocus);
     orvanaButton_->installEventFilter(this); // the system register's gesture
     connect(orvanaButton_, &QPushButton::clicked, this, &TQ7FloaterFrmOrvana::goToOrvanaRequested);
+    connect(this, &TQ7FloaterFrmOrvana::goToOrvanaRequested, this, [this] { ownLookup_->BitBtn1Click(); });
 
     countBox_ = new QFrame(this);
     countBox_->setGeometry(88, 0, 117, 31);
@@ -216,6 +242,8 @@ void TQ7FloaterFrmOrvana::buildClientArea()
     for (int i = 0; i < 6; ++i) {
         auto* tile = new CountTile(QString::fromUtf8(titles[i]), categoryLayer_);
         tile->move(i * 40, 0);
+        if (i < 5)
+            connect(tile, &CountTile::doubleClicked, this, [this, i] { ownLookup_->CategoryTileDoubleClick(i); });
         tiles_.push_back(tile);
     }
     modalityRow_ = new QWidget(categoryLayer_);
@@ -433,12 +461,11 @@ void TQ7FloaterFrmOrvana::applyTrackingResult(const app::TrackingResult& result)
     if (!result.message.empty())
         setMessageText(QString::fromStdString(result.message));
     if (const auto& reset = result.reset) {
-        patientBar_->setPalette(palette());
-        patientCaption_->setPalette(palette());
+        setPatientBar(app::LockState::Normal);
         patientCaption_->setText(QString::fromStdString(reset->patientBarLabel));
         setModalityRowVisible(reset->modalityRowVisible);
         setCountLabel(QString::fromStdString(reset->countLabel));
-        setBackground(countBox_, color(reset->countColour));
+        setCountColor(color(reset->countColour));
         setTrayHint(messageText());
         if (reset->messageLayerToFront)
             bringToFront(Layer::Message);
@@ -463,6 +490,8 @@ void TQ7FloaterFrmOrvana::closeEvent(QCloseEvent* event)
 {
     timer2_.stop();
     timer3_.stop();
+    if (databases_)
+        databases_->shutdown();
     toolkit::WriteSetting(kSection, "Formleft", std::to_string(x()));
     toolkit::WriteSetting(kSection, "Formtop", std::to_string(y()));
     tray_->hide();
@@ -557,6 +586,43 @@ void TQ7FloaterFrmOrvana::setPatientLabel(const QString& text)
 }
 
 void TQ7FloaterFrmOrvana::setCountLabel(const QString& text) { countLabel_->setText(text); }
+
+bool TQ7FloaterFrmOrvana::optionChecked(Option option) const
+{
+    return optionActions_.at(option)->isChecked();
+}
+
+void TQ7FloaterFrmOrvana::setPatientBar(app::LockState state)
+{
+    switch (state) {
+    case app::LockState::Normal:
+        patientBar_->setPalette(palette());
+        patientCaption_->setPalette(palette());
+        patientCaption_->setText("Aktuell patient:");
+        break;
+    case app::LockState::Locked:
+        setBackground(patientBar_, QColor(255, 0, 0));
+        setTextColor(patientCaption_, Qt::white);
+        patientCaption_->setText(QStringLiteral("Låst patient:"));
+        break;
+    case app::LockState::Unlocked:
+        setBackground(patientBar_, QColor(0, 128, 0));
+        setTextColor(patientCaption_, Qt::white);
+        patientCaption_->setText(QStringLiteral("Upplåst patient:"));
+        break;
+    }
+    patientCaption_->adjustSize();
+}
+
+void TQ7FloaterFrmOrvana::setCountColor(const QColor& color)
+{
+    setBackground(countBox_, color);
+}
+
+void TQ7FloaterFrmOrvana::clearModalityTiles()
+{
+    qDeleteAll(modalityRow_->findChildren<CountTile*>(Qt::FindDirectChildrenOnly));
+}
 void TQ7FloaterFrmOrvana::setMessageText(const QString& text) { messageLabel_->setText(text); }
 
 void TQ7FloaterFrmOrvana::bringToFront(Layer layer)
@@ -627,6 +693,7 @@ QJsonObject TQ7FloaterFrmOrvana::stateSnapshot() const
         {"trayIcon", trayIconIndex_},
         {"trayHint", trayHint_},
         {"windowHeight", height()},
+        {"geometry", QJsonObject{{"x", x()}, {"y", y()}, {"width", width()}, {"height", height()}}},
         {"options", options},
         {"currentPersonnr", QString::fromStdString(trackingState_.currentPersonalNumber)},
         {"fromOcr", trackingState_.OCRFoundPersonnr},

@@ -1,6 +1,7 @@
 #include "DemoData.h"
 
 #include "app/database/JournalSchema.h"
+#include "toolkit/core/Settings.h"
 #include "toolkit/db/SettingsCipher.h"
 #include "toolkit/db/SqlConnections.h"
 
@@ -152,8 +153,8 @@ bool writeJournal(QSqlDatabase& db, const QString& dir, const std::vector<Person
     QDir().mkpath(pictures);
     bool ok = exec(q, QStringLiteral("INSERT INTO TERVALENUSER (KXUSERNAME, KXPASSWORD) VALUES (?, ?)"),
                    {cipher.encrypt(QStringLiteral("tq7")), cipher.encrypt(QStringLiteral("demo"))}, error)
-              && exec(q, QStringLiteral("INSERT INTO PATBILDKATALOG (BILDKATALOG, BILDKATDIR) VALUES (?, ?)"),
-                      {1, pictures}, error);
+              && exec(q, QStringLiteral("INSERT INTO PATBILDKATALOG (BILDKATALOG, BESKRIVNING) VALUES (?, ?)"),
+                      {1, QStringLiteral("Bilder")}, error);
     const std::pair<const char*, const char*> categories[] = {
         {"Röntgen", "1"}, {"Foto", "2"}, {"Modeller", "3"}, {"Dokument", "4"}, {"Övrigt", "5"}};
     for (const auto& [name, nr] : categories)
@@ -375,6 +376,16 @@ bool MakeDemoData(const QString& dir, const DemoOptions& options, QString* error
            && writeText(out.absoluteFilePath(QStringLiteral("odbc.ini")),
                         QStringLiteral("[%1]\nDriver=%2\nDatabase=%3\n").arg(options.dsn, options.odbcDriver, q7).toUtf8(),
                         error);
+}
+
+void WriteDemoSettings(const QString& dir)
+{
+    const toolkit::SettingsCipher cipher;
+    toolkit::WriteSetting("DataProvider", "DefaultDataProvider",
+                          QDir(dir).absoluteFilePath(QStringLiteral("Journal.udl")).toStdString());
+    toolkit::WriteSetting("Q7Database", "Username", cipher.encrypt(QStringLiteral("tq7")).toStdString());
+    toolkit::WriteSetting("Q7Database", "Password", cipher.encrypt(QStringLiteral("demo")).toStdString());
+    toolkit::WriteSetting("Q7-Floater", "StartMinimized", "0");
 }
 
 } // namespace demo

@@ -19,6 +19,11 @@ struct DemoOptions {
 // reason when dir already holds a database or something cannot be written.
 bool MakeDemoData(const QString& dir, const DemoOptions& options, QString* error);
 
+// Settings of a floater started in the working directory that uses the demo
+// site in dir: its data-provider file, the stored Q7 login, and the window
+// shown at start rather than minimised to the tray.
+void WriteDemoSettings(const QString& dir);
+
 // A valid 12-digit personal number for a birth date and a three-digit serial.
 QString PersonalNumber(int year, int month, int day, int serial);
 

@@ -1,5 +1,8 @@
 // demo-data <directory> [patients]: makes the demo site's databases and files.
+// demo-data --settings <directory>: points a floater started in the working
+// directory at that site.
 #include "DemoData.h"
+#include "toolkit/core/ToolkitPaths.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -9,6 +12,11 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     QTextStream err(stderr);
+    if (args.size() == 3 && args[1] == QLatin1String("--settings")) {
+        toolkit::InitToolkitPaths();
+        demo::WriteDemoSettings(args[2]);
+        return 0;
+    }
     if (args.size() < 2 || args.size() > 3) {
         err << "usage: demo-data <directory> [patients]\n";
         return 2;

@@ -30,7 +30,7 @@ app::PersonSyncContext FloaterSync::context() const
     return c;
 }
 
-int FloaterSync::syncPerson(const QString& personnr, bool quiet)
+int FloaterSync::AddOrEditPersonFromQ7ToHalden32(const QString& personnr, bool quiet)
 {
     app::TPersonSync sync(context());
     return sync.AddOrEditPersonFromQ7ToHalden32(personnr, quiet);

@@ -3,6 +3,7 @@
 // start-up timer, the system register behind "Gå till Orvana", and the sync
 // of one patient with the window's current options.
 
+#include "PersonSync.h"
 #include "app/sync/PersonSync.h"
 #include "platform/Desktop.h"
 
@@ -19,14 +20,14 @@ struct SyncConnections {
     bool useContactTypes = false; // the site switch as read at start
 };
 
-class FloaterSync {
+class FloaterSync : public PersonSync {
 public:
     // Installs the window's UPDATE_ALL and system-register actions, which
     // call back here: this object must live as long as the window.
     FloaterSync(TQ7FloaterFrmOrvana& window, SyncConnections connections, platform::Desktop* desktop);
 
-    // AddOrEditPersonFromQ7ToHalden32 with the options the window shows.
-    int syncPerson(const QString& personnr, bool quiet);
+    // The person sync with the options the window shows.
+    int AddOrEditPersonFromQ7ToHalden32(const QString& personnr, bool quiet) override;
     app::PersonSyncContext context() const;
     bool useContactTypes() const { return connections_.useContactTypes; }
 

@@ -1,6 +1,7 @@
 #include "TQ7FloaterFrmOrvana.h"
 
 #include "FloaterLookup.h"
+#include "FloaterSync.h"
 #include "TrayIcons.h"
 #include "app/sync/TfrmSystreg.h"
 #include "toolkit/core/PersonalNumber.h"
@@ -153,6 +154,11 @@ void TQ7FloaterFrmOrvana::startDatabases()
         return;
     const app::SiteSwitches& switches = databases_->switches();
     ownLookup_->setJournal(databases_->journal(), switches);
+    personSync_ = std::make_unique<FloaterSync>(
+        *this, SyncConnections{databases_->journal(), databases_->q7(), databases_->counters(),
+                               switches.USEQ7FLOATERCONTACTTYPES},
+        desktop_);
+    ownLookup_->setPersonSync(personSync_.get());
     if (switches.floatermaychangepat) {
         QAction* change = optionActions_.at(Option::ChangePatInOrvanaRealtime);
         change->setChecked(false);

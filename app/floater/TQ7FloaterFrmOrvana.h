@@ -192,6 +192,7 @@ private:
     app::Q7LoginPrompt* login_;
     std::unique_ptr<app::Q7LoginPrompt> ownLogin_;
     std::unique_ptr<FloaterLookup> ownLookup_;
+    std::unique_ptr<class FloaterSync> personSync_;
     app::PatientLookup* lookup_ = nullptr;
     app::NoCaptionReader noCaptions_;
     app::CaptionReader* captions_ = &noCaptions_;

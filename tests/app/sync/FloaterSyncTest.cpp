@@ -64,10 +64,10 @@ TEST_F(FloaterSyncTest, OneSyncFollowsTheWindowsOptions)
     floater::FloaterSync sync(w, connections(), &desktop);
     w.optionAction(floater::Option::AskIfNotPatFound)->setChecked(true);
     env.dialogs.answer = 1; // No
-    EXPECT_EQ(sync.syncPerson(kPnr, false), 7);
+    EXPECT_EQ(sync.AddOrEditPersonFromQ7ToHalden32(kPnr, false), 7);
     ASSERT_EQ(env.dialogs.shown.size(), 1u);
     EXPECT_EQ(site.kunder(kPnr)["ORT"].toString(), "Kiruna");
     w.optionAction(floater::Option::AskIfNotPatFound)->setChecked(false);
-    EXPECT_EQ(sync.syncPerson(kPnr, false), 7);
+    EXPECT_EQ(sync.AddOrEditPersonFromQ7ToHalden32(kPnr, false), 7);
     EXPECT_EQ(site.kunder(kPnr)["ORT"].toString(), "Umeå");
 }

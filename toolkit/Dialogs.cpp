@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include "Progress.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateTimeEdit>
@@ -82,6 +84,7 @@ DialogPresenter* g_presenter = &g_qtPresenter;
 int ask(DialogKind kind, const QString& title, const QString& text,
         const QStringList& buttons, const QList<int>& results)
 {
+    EndProgress(true);
     const int index = g_presenter->show(kind, title, text, buttons);
     // Closing the dialog counts as its last button (No or Cancel).
     return index >= 0 && index < results.size() ? results[index] : results.last();
@@ -171,11 +174,13 @@ int AskYesNoCancel(const QString& text)
 
 void ShowBalloonHint(const QString& text, QWidget* control)
 {
+    EndProgress(true);
     g_presenter->balloon(Translate("Information"), text + "\r", control, QPoint());
 }
 
 void ShowBalloonHintAt(const QString& text, const QPoint& screenPoint)
 {
+    EndProgress(true);
     g_presenter->balloon(Translate("Information"), text + "\r", nullptr, screenPoint);
 }
 

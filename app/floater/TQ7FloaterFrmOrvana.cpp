@@ -1,7 +1,9 @@
 #include "TQ7FloaterFrmOrvana.h"
 
 #include "FloaterLookup.h"
+#include "FloaterSync.h"
 #include "TrayIcons.h"
+#include "app/sync/TfrmSystreg.h"
 #include "toolkit/core/PersonalNumber.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/core/Settings.h"
@@ -154,6 +156,11 @@ void TQ7FloaterFrmOrvana::startDatabases()
         return;
     const app::SiteSwitches& switches = databases_->switches();
     ownLookup_->setJournal(databases_->journal(), switches);
+    personSync_ = std::make_unique<FloaterSync>(
+        *this, SyncConnections{databases_->journal(), databases_->q7(), databases_->counters(),
+                               switches.USEQ7FLOATERCONTACTTYPES},
+        desktop_);
+    ownLookup_->setPersonSync(personSync_.get());
     if (switches.floatermaychangepat) {
         QAction* change = optionActions_.at(Option::ChangePatInOrvanaRealtime);
         change->setChecked(false);
@@ -168,6 +175,7 @@ void TQ7FloaterFrmOrvana::buildTitleBar()
     orvanaButton_->setIcon(orvanaGlyph());
     orvanaButton_->setIconSize(QSize(12, 12));
     orvanaButton_->setFocusPolicy(Qt::NoFocus);
+    orvanaButton_->installEventFilter(this); // the system register's gesture
     connect(orvanaButton_, &QPushButton::clicked, this, &TQ7FloaterFrmOrvana::goToOrvanaRequested);
     connect(this, &TQ7FloaterFrmOrvana::goToOrvanaRequested, this, [this] { ownLookup_->BitBtn1Click(); });
 
@@ -253,13 +261,13 @@ void TQ7FloaterFrmOrvana::buildClientArea()
     batchLayer_ = new QWidget(clientArea_);
     batchLayer_->setGeometry(0, 0, 240, 74);
     batchLayer_->setAutoFillBackground(true);
-    auto* active = new QLabel("Aktiv post:", batchLayer_);
-    active->setGeometry(4, 2, 232, 14);
-    auto* progress = new QProgressBar(batchLayer_);
-    progress->setGeometry(4, 17, 232, 12);
-    progress->setTextVisible(false);
-    auto* log = new QListWidget(batchLayer_);
-    log->setGeometry(4, 31, 232, 41);
+    batchActive_ = new QLabel("Aktiv post:", batchLayer_);
+    batchActive_->setGeometry(4, 2, 232, 14);
+    batchProgress_ = new QProgressBar(batchLayer_);
+    batchProgress_->setGeometry(4, 17, 232, 12);
+    batchProgress_->setTextVisible(false);
+    batchLog_ = new QListWidget(batchLayer_);
+    batchLog_->setGeometry(4, 31, 232, 41);
 
     // The areas the window can be dragged by.
     for (QWidget* w : std::initializer_list<QWidget*>{this, countBox_, countLabel_, compactLine_,
@@ -416,8 +424,13 @@ void TQ7FloaterFrmOrvana::Timer2Timer()
     if (optionActions_.at(Option::StartMinimized)->isChecked())
         minimizeApplication();
     for (const QString& arg : args_) {
-        if (arg.toUpper().contains("UPDATE_ALL"))
-            break; // the batch update arrives with the person sync
+        if (arg.toUpper().contains("UPDATE_ALL")) {
+            if (updateAll_) {
+                updateAll_(); // ends by closing the window: no tracking
+                return;
+            }
+            break;
+        }
         if (const auto number = toolkit::NumberFromCommandLine(arg.toStdString())) {
             lookup_->LookupPatient(*number, true);
             break;
@@ -521,7 +534,9 @@ void TQ7FloaterFrmOrvana::contextMenuEvent(QContextMenuEvent* event)
 
 bool TQ7FloaterFrmOrvana::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonPress) {
+    if (watched == orvanaButton_ && event->type() == QEvent::MouseButtonPress) {
+        BitBtn1MouseDown(static_cast<QMouseEvent*>(event));
+    } else if (event->type() == QEvent::MouseButtonPress) {
         auto* e = static_cast<QMouseEvent*>(event);
         if (e->button() == Qt::LeftButton)
             mbDown_ = e->position();
@@ -538,6 +553,15 @@ bool TQ7FloaterFrmOrvana::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TQ7FloaterFrmOrvana::BitBtn1MouseDown(QMouseEvent* event)
+{
+    if (!app::IsSystemRegisterGesture(event->button(), event->buttons(), event->modifiers()))
+        return;
+    // A wrong password does nothing and says nothing.
+    if (app::AskSystemRegisterPassword() && systemRegister_)
+        systemRegister_();
 }
 
 void TQ7FloaterFrmOrvana::minimizeApplication()

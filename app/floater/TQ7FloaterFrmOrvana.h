@@ -22,6 +22,7 @@ class QFrame;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QMouseEvent;
 class QProgressBar;
 class QPushButton;
 class QSystemTrayIcon;
@@ -110,6 +111,17 @@ public:
     QMenu* optionsMenu() const { return optionsMenu_; }
     QPushButton* orvanaButton() const { return orvanaButton_; }
 
+    // The batch layer and what the UPDATE_ALL run hides or shows.
+    QLabel* batchActiveLabel() const { return batchActive_; }
+    QProgressBar* batchProgress() const { return batchProgress_; }
+    QListWidget* batchLog() const { return batchLog_; }
+    QLabel* busyOverlay() const { return busyOverlay_; }
+    QFrame* countBox() const { return countBox_; }
+    // Set by whoever owns the databases: the UPDATE_ALL run of the start-up
+    // timer, and the system register behind the password.
+    void setUpdateAll(std::function<void()> run) { updateAll_ = std::move(run); }
+    void setSystemRegister(std::function<void()> open) { systemRegister_ = std::move(open); }
+
 signals:
     void goToOrvanaRequested();
 
@@ -126,6 +138,7 @@ private:
     void startDatabases();
     void FormShow();
     void Timer2Timer();
+    void BitBtn1MouseDown(QMouseEvent* event);
     void applyTrackingResult(const app::TrackingResult& result);
     void buildTitleBar();
     void buildPatientBar();
@@ -157,6 +170,11 @@ private:
     QWidget* categoryLayer_ = nullptr;
     QWidget* modalityRow_ = nullptr;
     QWidget* batchLayer_ = nullptr;
+    QLabel* batchActive_ = nullptr;
+    QProgressBar* batchProgress_ = nullptr;
+    QListWidget* batchLog_ = nullptr;
+    std::function<void()> updateAll_;
+    std::function<void()> systemRegister_;
     std::vector<CountTile*> tiles_;
     Layer front_ = Layer::Message;
 
@@ -174,6 +192,7 @@ private:
     app::Q7LoginPrompt* login_;
     std::unique_ptr<app::Q7LoginPrompt> ownLogin_;
     std::unique_ptr<FloaterLookup> ownLookup_;
+    std::unique_ptr<class FloaterSync> personSync_;
     app::PatientLookup* lookup_ = nullptr;
     app::NoCaptionReader noCaptions_;
     app::CaptionReader* captions_ = &noCaptions_;

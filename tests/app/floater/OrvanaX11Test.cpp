@@ -77,6 +77,9 @@ protected:
         const std::string tag = std::to_string(::getpid());
         title = "Q7 e2e " + tag;
         site.writeSetting("Q7-Floater", "Q7WindowTitle", title);
+        // The demo journal lacks contact numbers Q7 has: "Gå till Orvana"
+        // updates the patient, and must not stop to ask first.
+        site.writeSetting("Q7-Floater", "AskIfNotPatFound", "0");
         for (const char* key : {"TidBokSearchString", "EkonomiSearchString", "RemissSearchString"})
             site.writeSetting("Q7-Floater", key, "no dialog " + tag);
         QDir().mkpath(site.path("orvana"));

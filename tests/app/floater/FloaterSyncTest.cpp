@@ -1,0 +1,101 @@
+#include "FloaterTestSupport.h"
+#include "app/floater/FloaterBatchView.h"
+#include "app/floater/TQ7FloaterFrmOrvana.h"
+#include "app/sync/TfrmSystreg.h"
+#include "platform/memory/MemoryDesktop.h"
+#include "toolkit/InputForm.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+
+using namespace floater;
+
+namespace {
+
+class FloaterSyncTest : public ::testing::Test {
+protected:
+    floater_test::TempSettings settings;
+    platform::MemoryDesktop desktop;
+};
+
+void pressOn(QWidget* w, Qt::KeyboardModifiers modifiers)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                      Qt::LeftButton, modifiers);
+    QApplication::sendEvent(w, &press);
+}
+
+int g_asked = 0;
+int typeClockPassword(toolkit::TInputForm& form)
+{
+    ++g_asked;
+    form.Edit()->setText(app::SystemRegisterPassword(QTime::currentTime()));
+    return QDialog::Accepted;
+}
+
+} // namespace
+
+TEST_F(FloaterSyncTest, UpdateAllRunsFromTheStartUpTimerWithTheBatchLayer)
+{
+    TQ7FloaterFrmOrvana w(&desktop, {"UPDATE_ALL"});
+    FloaterBatchView view(w);
+    int runs = 0;
+    w.setUpdateAll([&] {
+        ++runs;
+        view.beginBatch("Uppdaterar Orvanas databas, vänta...");
+        EXPECT_TRUE(w.busyOverlay()->isVisible());
+        EXPECT_EQ(w.busyOverlay()->text(), "Uppdaterar Orvanas databas, vänta...");
+        EXPECT_FALSE(w.countBox()->isVisible());
+        EXPECT_FALSE(w.orvanaButton()->isVisible());
+        EXPECT_EQ(w.frontLayer(), Layer::Batch);
+        view.addLogLine("Q7 to Orvana update started at nu");
+        view.showActive("19500101-1111", 1, 3, "Aktiv post: 1/3");
+        EXPECT_EQ(w.batchActiveLabel()->text(), "Aktiv post: 1/3");
+        EXPECT_EQ(w.batchProgress()->maximum(), 3);
+        EXPECT_EQ(w.batchProgress()->value(), 1);
+        EXPECT_EQ(w.patientLabel(), "19500101-1111");
+        view.addLogLine("Uppdaterat 19500101-1111");
+        EXPECT_EQ(view.logLines(), (QStringList{"Q7 to Orvana update started at nu", "Uppdaterat 19500101-1111"}));
+        view.endBatch();
+    });
+    w.show();
+    QElapsedTimer timer;
+    timer.start();
+    while (runs == 0 && timer.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(w.isVisible()) << "the window closes at the end of the run";
+}
+
+TEST_F(FloaterSyncTest, SystemRegisterOpensOnlyWithTheGestureAndThePassword)
+{
+    TQ7FloaterFrmOrvana w(&desktop, {});
+    int opened = 0;
+    w.setSystemRegister([&] { ++opened; });
+    g_asked = 0;
+    toolkit::setInputFormRunner(typeClockPassword);
+    pressOn(w.orvanaButton(), Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(g_asked, 0) << "two modifiers are not enough";
+    pressOn(w.orvanaButton(), Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(g_asked, 1);
+    // The clock's minute may turn between typing and checking; once only.
+    if (opened == 0)
+        pressOn(w.orvanaButton(), Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(opened, 1);
+    toolkit::setInputFormRunner([](toolkit::TInputForm& form) {
+        form.Edit()->setText("fel");
+        return int(QDialog::Accepted);
+    });
+    pressOn(w.orvanaButton(), Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(opened, 1) << "a wrong password does nothing";
+    toolkit::setInputFormRunner(nullptr);
+}

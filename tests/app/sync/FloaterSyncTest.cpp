@@ -1,0 +1,73 @@
+#include "SyncSite.h"
+
+#include "app/floater/FloaterSync.h"
+#include "app/floater/TQ7FloaterFrmOrvana.h"
+#include "platform/memory/MemoryDesktop.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+
+#include <cstdlib>
+
+using namespace synctest;
+
+namespace {
+
+const QString kPnr = QStringLiteral("19800507-1234");
+
+class FloaterSyncTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(site.q7.isOpen());
+        site.addQ7(Q7Person{"198005071234"});
+        site.addKunder(7, kPnr, {{"ORT", "Kiruna"}, {"F_RNAMN", "Anna"}, {"EFTERNAMN", "Berg"}});
+    }
+    floater::SyncConnections connections(bool contacts = false)
+    {
+        return {site.journal, site.q7, site.counters.get(), contacts};
+    }
+    dbtest::Environment env;
+    SyncSite site{dbtest::Engine::SQLite, env.dir.path()};
+    platform::MemoryDesktop desktop;
+};
+
+} // namespace
+
+TEST_F(FloaterSyncTest, UpdateAllArgumentRunsTheBatchInTheWindowAndCloses)
+{
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", env.dir.path().toLocal8Bit());
+    floater::TQ7FloaterFrmOrvana w(&desktop, {"update_all"});
+    floater::FloaterSync sync(w, connections(), &desktop);
+    w.show();
+    QElapsedTimer timer;
+    timer.start();
+    while (w.isVisible() && timer.elapsed() < 10000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    qputenv("TMPDIR", oldTmp);
+    EXPECT_FALSE(w.isVisible());
+    ASSERT_EQ(w.batchLog()->count(), 3);
+    EXPECT_EQ(w.batchLog()->item(2)->text(), "Uppdaterat " + kPnr);
+    EXPECT_EQ(site.kunder(kPnr)["ORT"].toString(), "Umeå");
+    EXPECT_TRUE(QFile::exists(env.dir.path() + "/q72orvana-logg.txt"));
+    EXPECT_TRUE(desktop.shellCalls.empty()) << "no error, the log is not opened";
+    EXPECT_TRUE(env.dialogs.shown.empty());
+}
+
+TEST_F(FloaterSyncTest, OneSyncFollowsTheWindowsOptions)
+{
+    floater::TQ7FloaterFrmOrvana w(&desktop, {});
+    floater::FloaterSync sync(w, connections(), &desktop);
+    w.optionAction(floater::Option::AskIfNotPatFound)->setChecked(true);
+    env.dialogs.answer = 1; // No
+    EXPECT_EQ(sync.AddOrEditPersonFromQ7ToHalden32(kPnr, false), 7);
+    ASSERT_EQ(env.dialogs.shown.size(), 1u);
+    EXPECT_EQ(site.kunder(kPnr)["ORT"].toString(), "Kiruna");
+    w.optionAction(floater::Option::AskIfNotPatFound)->setChecked(false);
+    EXPECT_EQ(sync.AddOrEditPersonFromQ7ToHalden32(kPnr, false), 7);
+    EXPECT_EQ(site.kunder(kPnr)["ORT"].toString(), "Umeå");
+}

@@ -36,6 +36,9 @@ protected:
         ASSERT_TRUE(dir.isValid());
         desktop = std::make_unique<platform::X11Desktop>(display.toUtf8().constData());
         ASSERT_TRUE(desktop->ok());
+        const auto screen = desktop->windowRect(desktop->root());
+        if (!screen || screen->right < 1280 || screen->bottom < 1024)
+            GTEST_SKIP() << "the windows are placed for a 1280 x 1024 screen";
         savedResources = platform::ReadResourceManager(desktop->connection(), desktop->root());
         sim = std::make_unique<q7sim::Q7SimProcess>(TQ7_Q7SIM, display.toStdString());
         ASSERT_TRUE(sim->running());

@@ -26,11 +26,14 @@ protected:
             GTEST_SKIP() << "TQ7_TEST_DISPLAY is not set";
         desktop = std::make_unique<platform::X11Desktop>(display);
         ASSERT_TRUE(desktop->ok());
+        const auto screen = desktop->windowRect(desktop->root());
+        if (!screen || screen->right < 860 || screen->bottom < 1024)
+            GTEST_SKIP() << "the windows are placed for a 1280 x 1024 screen";
         sim = std::make_unique<q7sim::Q7Sim>(*desktop, replies);
         const std::string title = "Q7 draw " + std::to_string(getpid()) + "-" +
                                   ::testing::UnitTest::GetInstance()->current_test_info()->name();
         run("top win ThunderRT6Main " + title + "\n"
-            "geometry win 0 984 900 40\n"
+            "geometry win 0 984 860 40\n"
             "child caption win MIAQ7CAPTIONBAR Journal\n"
             "child appointment win AfxWnd100 Appointment\n"
             "geometry appointment 700 2 140 36");

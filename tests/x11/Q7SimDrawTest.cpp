@@ -1,7 +1,7 @@
 // q7sim's drawn numbers on a real X server: what the screen shows is the
 // caption renderer's picture, pixel for pixel. The windows sit in the bottom
 // strip of the screen, below every window the other tests' simulators place,
-// so that the captures see only them.
+// so that the captures see only them; the cases take turns at that place.
 
 #include "ocr/core/CaptionOcr.h"
 #include "ocr/widgets/CaptionRenderer.h"

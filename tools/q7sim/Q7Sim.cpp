@@ -223,6 +223,8 @@ void Q7Sim::paint(xcb_window_t w)
         return;
     const int width = g->width, height = g->height, depth = g->depth;
     std::free(g);
+    if (depth != 24 && depth != 32)
+        throw std::invalid_argument("numbers are drawn on true-colour windows only");
     const QString text = QString::fromStdString(drawing->second.number);
     // The colours of Q7's blue caption bar and grey appointment view.
     const ocr::Image picture =

@@ -1,10 +1,12 @@
 // q7floater: the floater beside Q7. A second start hands its personal number
 // to the floater that already runs and ends.
 
+#include "floater/FloaterCaptionReader.h"
 #include "floater/FloaterMessages.h"
 #include "floater/TQ7FloaterFrmOrvana.h"
 #include "floater/X11MessageFilter.h"
 #include "platform/x11/X11Desktop.h"
+#include "platform/x11/XResources.h"
 #include "toolkit/Dialogs.h"
 #include "app/database/DatabaseStartup.h"
 #include "toolkit/core/ToolkitPaths.h"
@@ -82,6 +84,15 @@ int main(int argc, char** argv)
     app::FloaterDatabases databases;
     floater::TQ7FloaterFrmOrvana window(onX11 ? qtDesktop.get() : nullptr, args, &databases);
     window.setStateFile(QString::fromStdString(cl.stateFile));
+    // Read at every capture: the session may switch its font smoothing.
+    const auto clearTypeMode = [&qtDesktop, onX11] {
+        return onX11 && platform::SubPixelSmoothing(platform::ReadResourceManager(
+                            qtDesktop->connection(), qtDesktop->root()));
+    };
+    // Goes with the floater: the recognition and its OCR host end when the
+    // floater closes and the event loop returns.
+    floater::FloaterCaptionReader captions(window, clearTypeMode);
+    window.setCaptionReader(&captions);
     floater::X11MessageFilter filter(&window);
     if (onX11)
         application.installNativeEventFilter(&filter);

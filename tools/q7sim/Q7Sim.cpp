@@ -1,5 +1,9 @@
 #include "Q7Sim.h"
 
+#include "ocr/core/CaptionOcr.h"
+#include "ocr/widgets/CaptionRenderer.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <sstream>
@@ -178,7 +182,84 @@ void Q7Sim::forget(xcb_window_t w)
     parents_.erase(w);
     classes_.erase(w);
     childCount_.erase(w);
+    drawings_.erase(w);
     std::erase_if(windows_, [w](const auto& entry) { return entry.second == w; });
+}
+
+void Q7Sim::draw(const std::string& name, std::string arguments)
+{
+    const xcb_window_t w = window(name);
+    const std::string& cls = classes_[w];
+    Drawing drawing;
+    drawing.number = word(arguments);
+    if (drawing.number.empty())
+        throw std::invalid_argument("draw needs a number");
+    if (cls == "MIAQ7CAPTIONBAR") {
+        const std::string offset = word(arguments);
+        const std::string smoothing = word(arguments);
+        drawing.offset = offset.empty() ? 0 : number(offset);
+        if (!std::ranges::count(ocr::kCaptionOffsets, drawing.offset))
+            throw std::invalid_argument("the strip offset is 0, 38, 106 or 144");
+        if (smoothing != "" && smoothing != "plain" && smoothing != "subpixel")
+            throw std::invalid_argument("smoothing is plain or subpixel");
+        drawing.subPixel = smoothing == "subpixel";
+    } else if (cls != "AfxWnd80" && cls != "AfxWnd100") {
+        throw std::invalid_argument("only caption bars and appointment windows draw numbers");
+    }
+    if (!word(arguments).empty())
+        throw std::invalid_argument("too many arguments to draw");
+    drawings_[w] = drawing;
+    paint(w);
+}
+
+void Q7Sim::paint(xcb_window_t w)
+{
+    const auto drawing = drawings_.find(w);
+    if (drawing == drawings_.end())
+        return;
+    xcb_connection_t* c = desktop_.connection();
+    xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr);
+    if (!g)
+        return;
+    const int width = g->width, height = g->height, depth = g->depth;
+    std::free(g);
+    if (depth != 24 && depth != 32)
+        throw std::invalid_argument("numbers are drawn on true-colour windows only");
+    const QString text = QString::fromStdString(drawing->second.number);
+    // The colours of Q7's blue caption bar and grey appointment view.
+    const ocr::Image picture =
+        classes_[w] == "MIAQ7CAPTIONBAR"
+            ? ocr::RenderCaptionBar(text, width, drawing->second.offset, drawing->second.subPixel,
+                                    QColor(0, 84, 147), QColor(250, 250, 250))
+            : ocr::RenderAppointmentWindow(text, QSize(width, height), QColor(240, 240, 240),
+                                           Qt::black);
+    // Depth-24 visuals take 32-bit little-endian pixels, blue first: the
+    // picture's 0xRRGGBB words as they lie in memory.
+    const std::vector<ocr::Rgb>& pixels = picture.pixels();
+    const xcb_pixmap_t pixmap = xcb_generate_id(c);
+    xcb_create_pixmap(c, static_cast<std::uint8_t>(depth), pixmap, w,
+                      static_cast<std::uint16_t>(picture.width()),
+                      static_cast<std::uint16_t>(picture.height()));
+    const xcb_gcontext_t gc = xcb_generate_id(c);
+    xcb_create_gc(c, gc, pixmap, 0, nullptr);
+    // As many rows per request as the server takes.
+    const std::size_t rowBytes = static_cast<std::size_t>(picture.width()) * 4;
+    const std::size_t maxBytes = static_cast<std::size_t>(xcb_get_maximum_request_length(c)) * 4 - 64;
+    const int band = std::max(1, static_cast<int>(maxBytes / std::max<std::size_t>(rowBytes, 1)));
+    for (int top = 0; top < picture.height(); top += band) {
+        const int rows = std::min(band, picture.height() - top);
+        xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc,
+                      static_cast<std::uint16_t>(picture.width()), static_cast<std::uint16_t>(rows), 0,
+                      static_cast<std::int16_t>(top), 0, static_cast<std::uint8_t>(depth),
+                      static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(rows)),
+                      reinterpret_cast<const std::uint8_t*>(pixels.data() +
+                                                            static_cast<std::size_t>(top) * picture.width()));
+    }
+    xcb_free_gc(c, gc);
+    const std::uint32_t background[] = {pixmap};
+    xcb_change_window_attributes(c, w, XCB_CW_BACK_PIXMAP, background);
+    xcb_free_pixmap(c, pixmap); // the window keeps it
+    xcb_clear_area(c, 0, w, 0, 0, 0, 0);
 }
 
 void Q7Sim::drainEvents()
@@ -214,6 +295,9 @@ bool Q7Sim::run(const std::string& line)
         } else if (command == "text") {
             const xcb_window_t w = window(word(rest));
             desktop_.setTitle(w, unescape(rest));
+        } else if (command == "draw") {
+            const std::string name = word(rest);
+            draw(name, rest);
         } else if (command == "raise") {
             const std::uint32_t above = XCB_STACK_MODE_ABOVE;
             xcb_configure_window(c, window(word(rest)), XCB_CONFIG_WINDOW_STACK_MODE, &above);
@@ -230,6 +314,7 @@ bool Q7Sim::run(const std::string& line)
                                  XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y |
                                      XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
                                  values);
+            paint(w);
         } else if (command == "frame") {
             const std::string name = word(rest);
             frame(name, rest.empty() ? 1 : number(word(rest)));

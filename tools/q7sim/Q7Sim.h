@@ -21,13 +21,27 @@
 //                                WM_CLASS (DEPTH 2: frame and wrapper), marks
 //                                it with WM_STATE and announces a manager on
 //                                the root (withdrawn at "quit")
+//   draw NAME NUMBER [OFFSET [plain|subpixel]]
+//                                draws NUMBER as Q7 draws the patient's
+//                                number (the window's text stays as it is): a
+//                                "MIAQ7CAPTIONBAR" bar (24 pixels high) puts it
+//                                in the caption strip that starts OFFSET + 154
+//                                pixels left of its right edge (OFFSET 0, 38,
+//                                106 or 144; default 0), in the caption font,
+//                                aliased ("plain", the default) or with
+//                                sub-pixel colour fringes ("subpixel"); an
+//                                "AfxWnd80"/"AfxWnd100" window draws it at
+//                                (37, 22) in the small font. A later "geometry"
+//                                keeps the drawing in place, a new "draw"
+//                                replaces it.
 //   close NAME                   destroys a window with its children
 //   sync                         answers "ok" once the X server has everything
 //   quit                         closes all windows and ends
 // Windows are created above their existing siblings, so the floater
 // enumerates them in the order they were created.
-// The caption bar and appointment windows keep their number as their text;
-// drawing it for recognition is a later addition.
+// A drawn number is the window's background picture, so the X server itself
+// repaints it whenever the window is exposed (for instance when the floater
+// moves off it), without q7sim having to answer expose events.
 
 #include "platform/x11/X11Desktop.h"
 
@@ -56,6 +70,8 @@ private:
     void announceManager();
     void forget(xcb_window_t w);
     void drainEvents();
+    void draw(const std::string& name, std::string arguments);
+    void paint(xcb_window_t w);
 
     platform::X11Desktop& desktop_;
     std::ostream& replies_;
@@ -63,6 +79,12 @@ private:
     std::map<xcb_window_t, xcb_window_t> parents_;
     std::map<xcb_window_t, std::string> classes_;
     std::map<xcb_window_t, int> childCount_;
+    struct Drawing {
+        std::string number;
+        int offset = 0;
+        bool subPixel = false;
+    };
+    std::map<xcb_window_t, Drawing> drawings_;
     int topCount_ = 0;
     xcb_window_t managerCheck_ = 0;
 };

@@ -5,6 +5,8 @@
 
 #include "Q7Sim.h"
 
+#include <QGuiApplication>
+
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -23,6 +25,10 @@ int main(int argc, char** argv)
         else
             scenarios.emplace_back(argv[i]);
     }
+    // Qt only renders the drawn numbers, off screen; the windows are ours.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1; // our switches are not Qt's
+    QGuiApplication renderer(qtArgc, argv);
     platform::X11Desktop desktop(display);
     if (!desktop.ok()) {
         std::cerr << "q7sim: cannot open the display\n";

@@ -100,13 +100,16 @@ bool PictureFileImageData::LoadFromFile(const QString& filename)
     loadedfilename = filename;
     FBitmapLoaded = true;
     m_picture = QImage();
-    m_loadError.clear();
+    m_loadMessage.clear();
+    if (!QFileInfo(filename).isFile()) {
+        m_loadMessage = MissingFileMessage();
+        return false;
+    }
     try {
         m_picture = ReadPicture(filename, false);
         return true;
     } catch (const std::exception& e) {
-        m_picture = QImage();
-        m_loadError = QString::fromStdString(e.what());
+        m_loadMessage = filename + "\r\r" + QString::fromStdString(e.what());
         return false;
     }
 }
@@ -120,7 +123,7 @@ void PictureFileImageData::ReleasePicture()
 {
     FBitmapLoaded = false;
     m_picture = QImage();
-    m_loadError.clear();
+    m_loadMessage.clear();
 }
 
 bool PictureFileImageData::EnsurePicture(QString& message)
@@ -133,7 +136,7 @@ bool PictureFileImageData::EnsurePicture(QString& message)
         LoadFromFile(loadedfilename);
     }
     if (m_picture.isNull()) {
-        message = loadedfilename + "\r\r" + m_loadError;
+        message = m_loadMessage;
         return false;
     }
     return true;

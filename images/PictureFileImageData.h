@@ -73,7 +73,7 @@ private:
 
     bool FBitmapLoaded = false;
     QImage m_picture;
-    QString m_loadError; // why the last LoadFromFile gave no picture
+    QString m_loadMessage; // what to show when LoadFromFile gave no picture
 };
 
 // A stored journal picture as the image menu makes it: loaded from its full

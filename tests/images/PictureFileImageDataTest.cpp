@@ -207,6 +207,17 @@ TEST_F(PictureFileImageDataTest, MissingFileDrawsTheMessageInEachSize)
     EXPECT_FALSE(image.BitmapLoaded());
 }
 
+TEST_F(PictureFileImageDataTest, LoadingAMissingFileShowsTheMissingFileMessage)
+{
+    PictureFileImageData image;
+    EXPECT_FALSE(image.LoadFromFile(path("8_1.jpg")));
+    EXPECT_TRUE(image.BitmapLoaded());
+    QImage out, expected;
+    image.GetGraphic(out, 0, false);
+    DrawMessagePlaceholder(expected, "Filen saknas: " + path("8_1.jpg"), QSize(0, 0));
+    EXPECT_EQ(out, expected);
+}
+
 TEST_F(PictureFileImageDataTest, DamagedPictureIsLoadedEmptyAndShowsItsError)
 {
     const QString file = path("3_4.jpg");

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QTemporaryFile>
 
 #include <openjpeg.h>
 
@@ -52,8 +53,12 @@ QByteArray EncodeComponents(const std::vector<Component>& components, int width,
     encoding.tcp_rates[0] = 0;
     encoding.cp_disto_alloc = 1;
     encoding.numresolution = 1;
-    const char* path = "/tmp/tq7-j2k-test.bin";
-    opj_stream_t* stream = opj_stream_create_default_file_stream(path, OPJ_FALSE);
+    // A file of its own: CTest runs the cases of this file side by side.
+    QTemporaryFile file;
+    EXPECT_TRUE(file.open());
+    const QByteArray path = QFile::encodeName(file.fileName());
+    file.close();
+    opj_stream_t* stream = opj_stream_create_default_file_stream(path.constData(), OPJ_FALSE);
     opj_codec_t* codec = opj_create_compress(format);
     const bool ok = opj_setup_encoder(codec, &encoding, image) && opj_start_compress(codec, image, stream)
                     && opj_encode(codec, stream) && opj_end_compress(codec, stream);
@@ -61,11 +66,8 @@ QByteArray EncodeComponents(const std::vector<Component>& components, int width,
     opj_destroy_codec(codec);
     opj_image_destroy(image);
     EXPECT_TRUE(ok);
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    const QByteArray data = file.readAll();
-    file.remove();
-    return data;
+    file.open();
+    return file.readAll();
 }
 
 QImage Decoded(const QByteArray& data)

@@ -1,0 +1,201 @@
+#include "Win32Backend.h"
+
+#include "platform/win32/WideText.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+
+namespace q7sim {
+
+namespace {
+
+constexpr const wchar_t* kCaptionBarClass = L"MIAQ7CAPTIONBAR";
+constexpr COLORREF kCaptionColour = RGB(200, 220, 240);
+constexpr int kCaptionFontHeight = 16; // pixels
+constexpr int kCaptionRightMargin = 12;
+
+HWND hwnd(Handle w)
+{
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(w));
+}
+
+Handle handle(HWND h)
+{
+    return static_cast<Handle>(reinterpret_cast<std::uintptr_t>(h));
+}
+
+[[noreturn]] void fail(const std::string& what)
+{
+    throw std::runtime_error(what + " (Windows error " + std::to_string(GetLastError()) + ")");
+}
+
+LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_CLOSE)
+        return 0; // only "close" closes
+    if (GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_MDICHILD)
+        return DefMDIChildProcW(h, msg, wParam, lParam);
+    return DefWindowProcW(h, msg, wParam, lParam);
+}
+
+void paintCaption(HWND h)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT r;
+    GetClientRect(h, &r);
+    HBRUSH brush = CreateSolidBrush(kCaptionColour);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+    // No smoothing: the pixels are exactly two colours, as on a desktop
+    // without ClearType.
+    HFONT font = CreateFontW(-kCaptionFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             NONANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Arial");
+    HGDIOBJ old = SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(0, 0, 0));
+    wchar_t text[256];
+    const int n = GetWindowTextW(h, text, 256);
+    r.right -= kCaptionRightMargin;
+    DrawTextW(dc, text, n, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    EndPaint(h, &ps);
+}
+
+LRESULT CALLBACK captionProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_PAINT:
+        paintCaption(h);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SETTEXT: {
+        const LRESULT r = DefWindowProcW(h, msg, wParam, lParam);
+        InvalidateRect(h, nullptr, FALSE);
+        return r;
+    }
+    default:
+        return DefWindowProcW(h, msg, wParam, lParam);
+    }
+}
+
+} // namespace
+
+Win32Backend::~Win32Backend()
+{
+    for (const std::wstring& cls : classes_)
+        UnregisterClassW(cls.c_str(), GetModuleHandleW(nullptr));
+}
+
+void Win32Backend::ensureClass(const std::wstring& cls)
+{
+    if (classes_.count(cls))
+        return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = cls == kCaptionBarClass ? captionProc : windowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = cls.c_str();
+    if (!RegisterClassExW(&wc))
+        fail("cannot register the window class " + platform::narrow(cls));
+    classes_.insert(cls);
+}
+
+Handle Win32Backend::create(Handle parent, const std::string& parentClass, const std::string& cls,
+                            const std::string& text, const Geometry& g)
+{
+    const std::wstring wcls = platform::widen(cls), wtext = platform::widen(text);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    HWND h = nullptr;
+    if (cls == "MDIClient") {
+        CLIENTCREATESTRUCT ccs{nullptr, 0xFF00};
+        h = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                            WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, g.x, g.y, g.width, g.height,
+                            hwnd(parent), nullptr, instance, &ccs);
+    } else if (parentClass == "MDIClient") {
+        ensureClass(wcls);
+        MDICREATESTRUCTW mcs{wcls.c_str(), wtext.c_str(), instance, g.x, g.y, g.width, g.height,
+                             WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0};
+        h = reinterpret_cast<HWND>(
+            SendMessageW(hwnd(parent), WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    } else if (parent == 0) {
+        ensureClass(wcls);
+        h = CreateWindowExW(0, wcls.c_str(), wtext.c_str(),
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, g.x, g.y, g.width,
+                            g.height, nullptr, nullptr, instance, nullptr);
+    } else if (cls == "Edit") {
+        h = CreateWindowExW(0, L"EDIT", wtext.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL,
+                            g.x, g.y, g.width, g.height, hwnd(parent), nullptr, instance, nullptr);
+    } else {
+        ensureClass(wcls);
+        h = CreateWindowExW(0, wcls.c_str(), wtext.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                            g.x, g.y, g.width, g.height, hwnd(parent), nullptr, instance, nullptr);
+    }
+    if (!h)
+        fail("cannot create a window of class " + cls);
+    return handle(h);
+}
+
+void Win32Backend::setText(Handle w, const std::string& text)
+{
+    SetWindowTextW(hwnd(w), platform::widen(text).c_str());
+}
+
+void Win32Backend::raise(Handle w, const std::string& parentClass)
+{
+    if (parentClass == "MDIClient")
+        SendMessageW(GetParent(hwnd(w)), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd(w)), 0);
+    else
+        SetWindowPos(hwnd(w), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Win32Backend::setShown(Handle w, bool shown)
+{
+    ShowWindow(hwnd(w), shown ? SW_SHOWNA : SW_HIDE);
+}
+
+void Win32Backend::setGeometry(Handle w, const Geometry& g)
+{
+    MoveWindow(hwnd(w), g.x, g.y, g.width, g.height, TRUE);
+}
+
+std::vector<Handle> Win32Backend::frame(Handle, int)
+{
+    throw std::invalid_argument("frame: Win32 has no window manager frames");
+}
+
+void Win32Backend::destroy(Handle w, const std::string& parentClass)
+{
+    if (parentClass == "MDIClient")
+        SendMessageW(GetParent(hwnd(w)), WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd(w)), 0);
+    else
+        DestroyWindow(hwnd(w));
+}
+
+void Win32Backend::sync()
+{
+    // Everything ran on this thread already; only the painting is left.
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM) -> BOOL {
+            RedrawWindow(h, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            return TRUE;
+        },
+        0);
+    GdiFlush();
+}
+
+void Win32Backend::quit(const std::vector<Handle>& topLevel)
+{
+    for (Handle w : topLevel)
+        DestroyWindow(hwnd(w));
+}
+
+} // namespace q7sim

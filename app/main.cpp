@@ -6,7 +6,10 @@
 #include "floater/X11MessageFilter.h"
 #include "platform/x11/X11Desktop.h"
 #include "toolkit/Dialogs.h"
+#include "app/database/DatabaseStartup.h"
 #include "toolkit/core/ToolkitPaths.h"
+#include "toolkit/db/JournalConnection.h"
+#include "toolkit/db/PowerEvents.h"
 
 #include <QApplication>
 
@@ -69,7 +72,11 @@ int main(int argc, char** argv)
     QStringList args;
     for (const std::string& a : cl.args)
         args << QString::fromStdString(a);
-    floater::TQ7FloaterFrmOrvana window(onX11 ? qtDesktop.get() : nullptr, args);
+    toolkit::ChooseDataProviderFile(args, QString::fromStdString(toolkit::Paths().ProgramDir));
+    toolkit::PowerEventHandler power;
+    power.listenToLogind();
+    app::FloaterDatabases databases;
+    floater::TQ7FloaterFrmOrvana window(onX11 ? qtDesktop.get() : nullptr, args, &databases);
     window.setStateFile(QString::fromStdString(cl.stateFile));
     floater::X11MessageFilter filter(&window);
     if (onX11)

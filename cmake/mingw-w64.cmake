@@ -15,6 +15,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # One self-contained .exe each, so Wine needs no DLLs of the compiler's.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(ZLIB_USE_STATIC_LIBS ON)
 get_filename_component(tq7_top "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${tq7_top}/scripts/wine-run.sh")
 set(TQ7_QT_FREE_ONLY ON CACHE BOOL "Only the modules without Qt" FORCE)

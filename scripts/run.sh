@@ -3,13 +3,10 @@
 # Without a display it runs under Xvfb, takes a screenshot and says where it is.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/install-deps.sh"
 # shellcheck source=scripts/services.sh
 source "$top/scripts/services.sh"
-
-build="${TQ7_BUILD_DIR:-$top/build}"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target q7floater q7sim
+tq7_configure
+cmake --build "$build" --target q7floater q7sim demo-data
 
 # The demo keeps its settings and data apart from any real installation.
 demo="$build/demo"
@@ -17,12 +14,11 @@ mkdir -p "$demo/run"
 chmod 700 "$demo/run"
 export TQ7_REGISTRY_USER="$demo/user.reg" TQ7_REGISTRY_MACHINE="$demo/machine.reg"
 export XDG_CONFIG_HOME="$demo/config" XDG_RUNTIME_DIR="$demo/run"
-installkey=$(printf '%s' "$demo" | sed 's/[ \/\\]/_/g; s/://g')
-if [ ! -f "$TQ7_REGISTRY_USER" ]; then
-  # Shown at once rather than minimised to the tray.
-  printf '[SOFTWARE\\Tervalen\\%s\\Q7-Floater]\n"StartMinimized"="0"\n' "$installkey" > "$TQ7_REGISTRY_USER"
-fi
+# The demo journal, Q7's database behind the "BorvikQ7" ODBC data source, and
+# settings that point the floater at them.
+make_demo_site "$demo/site" "$build"
 cd "$demo"
+"$build/tools/demo-data/demo-data" --settings "$demo/site"
 
 trap stop_services EXIT
 headless=

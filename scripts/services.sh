@@ -1,6 +1,13 @@
 # Services for the tests and the demo; sourced by the scripts.
 # Each start_* exports what the tests read; stop_services ends them all.
 
+# Installs the packages and configures the build in $build.
+tq7_configure() {
+  "$top/scripts/install-deps.sh"
+  build="${TQ7_BUILD_DIR:-$top/build}"
+  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+}
+
 _tq7_pids=()
 _tq7_dirs=()
 
@@ -58,4 +65,14 @@ stop_services() {
   local p d
   for p in "${_tq7_pids[@]}"; do kill "$p" 2>/dev/null || true; done
   for d in "${_tq7_dirs[@]}"; do rm -rf "$d"; done
+}
+
+# The demo site in $1: journal and Q7 databases, the data-provider file (found
+# as the only one in the data-links folder) and Q7's ODBC data source in a
+# user odbc.ini, never the system's. $2 is the build directory.
+make_demo_site() {
+  local dir=$1 build=${2:-build}
+  [ -e "$dir/journal.sqlite" ] || "$build/tools/demo-data/demo-data" "$dir" >/dev/null
+  export ODBCINI="$dir/odbc.ini"
+  export TQ7_DATALINKS_DIR="$dir/"
 }

@@ -4,12 +4,9 @@
 # Extra arguments go to ctest (for example: -L toolkit).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/install-deps.sh"
 # shellcheck source=scripts/services.sh
 source "$top/scripts/services.sh"
-
-build="${TQ7_BUILD_DIR:-$top/build}"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+tq7_configure
 cmake --build "$build"
 
 # The Windows parts: cross-built with mingw-w64, their tests run under Wine.

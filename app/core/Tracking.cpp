@@ -1,6 +1,7 @@
 #include "Tracking.h"
 
-#include "PersonalNumber.h"
+#include "toolkit/core/PersonalNumber.h"
+#include "toolkit/core/Text.h"
 #include "platform/Utf8.h"
 
 #include <algorithm>
@@ -50,7 +51,7 @@ bool contains(const std::string& text, const std::string& part)
 
 bool isClass(const WindowFacts& facts, const char* cls)
 {
-    return Trim(facts.className) == cls;
+    return toolkit::TrimControl(facts.className) == cls;
 }
 
 WindowId findByExactTitle(const std::vector<TopLevelWindow>& windows, const std::string& title)
@@ -142,7 +143,7 @@ void ScanControls(const Descendants& controls, std::vector<std::string>& candida
             continue;
         // The same number in two controls is one patient, not two candidates
         // for the birth-date test to drop.
-        auto number = NumberFromControlText(platform::cutUtf8(f.text, maxChars));
+        auto number = toolkit::NumberFromControlText(platform::cutUtf8(f.text, maxChars));
         if (number && std::find(candidates.begin(), candidates.end(), *number) == candidates.end())
             candidates.push_back(std::move(*number));
     }
@@ -151,9 +152,9 @@ void ScanControls(const Descendants& controls, std::vector<std::string>& candida
 void ResolveByBirthDate(const Descendants& controls, std::vector<std::string>& candidates)
 {
     for (std::size_t i = 0; i < candidates.size(); ++i) {
-        const std::string birthDate = BirthDateText(candidates[i]);
+        const std::string birthDate = toolkit::BirthDateText(candidates[i]);
         for (const WindowFacts& f : controls.facts) {
-            if (isClass(f, "ThunderRT6TextBox") && Trim(f.text) == birthDate) {
+            if (isClass(f, "ThunderRT6TextBox") && toolkit::TrimControl(f.text) == birthDate) {
                 std::swap(candidates[0], candidates[i]);
                 return;
             }
@@ -212,10 +213,10 @@ bool ClinicWindowTracker::scanDialogs(const std::vector<TopLevelWindow>& windows
         if (title.empty())
             continue;
         if (contains(title, options.TidBokSearchString)) {
-            if (auto number = NumberFromBookingTitle(title))
+            if (auto number = toolkit::NumberFromBookingTitle(title))
                 state_.candidates.push_back(std::move(*number));
         } else if (contains(title, options.EkonomiSearchString)) {
-            if (auto number = NumberFromPaymentTitle(title))
+            if (auto number = toolkit::NumberFromPaymentTitle(title))
                 state_.candidates.push_back(std::move(*number));
         } else if (contains(title, options.RemissSearchString)) {
             ScanControls(ReadDescendants(desktop_, w.id), state_.candidates);
@@ -264,7 +265,7 @@ void ClinicWindowTracker::scanCaptions(const Descendants& controls)
         const WindowFacts& f = controls.facts[i];
         if (isClass(f, "MIAQ7CAPTIONBAR"))
             captions_.ReadCaptionBar(desktop_, controls.ids[i], state_);
-        else if ((isClass(f, "AfxWnd80") || isClass(f, "AfxWnd100")) && Trim(f.text) == "Appointment")
+        else if ((isClass(f, "AfxWnd80") || isClass(f, "AfxWnd100")) && toolkit::TrimControl(f.text) == "Appointment")
             captions_.ReadAppointmentCaption(desktop_, controls.ids[i], state_);
     }
 }

@@ -66,4 +66,16 @@ bool CountTile::eventFilter(QObject* watched, QEvent* event)
     return QFrame::eventFilter(watched, event);
 }
 
+void ColorCountTile(CountTile* tile)
+{
+    if (tile->caption() == "0") {
+        tile->setColor(QColor(192, 192, 192));
+        tile->setCaption("");
+        tile->setTitleColor(Qt::black);
+    } else {
+        tile->setColor(QColor(0, 255, 0));
+        tile->setTitleColor(Qt::white);
+    }
+}
+
 } // namespace floater

@@ -37,4 +37,8 @@ private:
     QMenu* menu_;
 };
 
+// A tile with count "0" turns silver with an empty caption and a black title;
+// any other count turns it lime with a white title.
+void ColorCountTile(CountTile* tile);
+
 } // namespace floater

@@ -1,7 +1,19 @@
 #pragma once
-// The floater's patient lookup: where every number to follow ends up.
+// The floater's patient lookup and its commands to Orvana: finds the patient
+// in the journal, shows name, lock state and image counts, fills the tiles'
+// menus, pushes a new patient to Orvana when asked to, and keeps the patient
+// query that "Gå till Orvana" and the tiles work from.
 
+#include "FloaterMessages.h"
+#include "OrvanaCommands.h"
+#include "PersonSync.h"
 #include "app/core/Tracking.h"
+#include "app/database/DatabaseStartup.h"
+#include "app/database/JournalQueries.h"
+
+#include <QSqlDatabase>
+
+#include <functional>
 
 namespace floater {
 
@@ -9,16 +21,50 @@ class TQ7FloaterFrmOrvana;
 
 class FloaterLookup : public app::PatientLookup {
 public:
-    explicit FloaterLookup(TQ7FloaterFrmOrvana& window) : window_(window) {}
+    FloaterLookup(TQ7FloaterFrmOrvana& window, platform::Desktop* desktop);
 
-    // Stores the number (prefix removed, hyphen inserted) as the current and
-    // the last looked-up number. The journal query comes with the database.
+    // The journal the queries run on and the site's switches.
+    void setJournal(QSqlDatabase journal, const app::SiteSwitches& switches);
+    void setPersonSync(PersonSync* sync) { sync_ = sync; }
+    // Opens a picture from a tile menu (the image editor's factory).
+    void setPictureOpener(std::function<void(const QString& path, int bildflik)> open)
+    {
+        openPicture_ = std::move(open);
+    }
+
     void LookupPatient(const std::string& text, bool pushAllowed) override;
 
-    int antalgangeriopenpatient() const { return antalgangeriopenpatient_; }
+    // "Gå till Orvana", the tray item and a double-click on the count box.
+    void BitBtn1Click();
+    // A double-click on a category tile (BILDFLIK 0-4).
+    void CategoryTileDoubleClick(int bildflik);
+
+    struct PatientQuery {
+        bool open = false;
+        QString parameter; // "%" + number + "%"
+        std::vector<app::PatientRow> rows;
+    };
+    const PatientQuery& patientQuery() const { return query_; }
+    int lastPushedPatient() const { return lastPushed_; }
+    bool locked() const { return locked_; }
 
 private:
+    bool runPatientQuery(const QString& number);
+    void showOnePatient(const app::PatientRow& row, bool pushAllowed);
+    void showCounts(const app::PatientRow& row);
+    int syncPerson(const QString& personnr);
+    OrvanaSendResult sendToOrvana(platform::MessageId msg, std::int64_t wParam, bool startAllowed,
+                                  std::int64_t lParam = 0);
+
     TQ7FloaterFrmOrvana& window_;
+    platform::Desktop* desktop_;
+    QSqlDatabase journal_;
+    app::SiteSwitches switches_;
+    PersonSync* sync_ = nullptr;
+    std::function<void(const QString&, int)> openPicture_;
+    PatientQuery query_;
+    int lastPushed_ = 0;
+    bool locked_ = false;
     int antalgangeriopenpatient_ = 0;
 };
 

@@ -1,6 +1,6 @@
 #include "FloaterMessages.h"
 
-#include "app/core/PersonalNumber.h"
+#include "toolkit/core/PersonalNumber.h"
 #include "platform/Utf8.h"
 #include "toolkit/core/Text.h"
 
@@ -32,8 +32,8 @@ platform::WindowId findRunningFloater(platform::Desktop& desktop)
 std::string handOverNumber(const std::vector<std::string>& args)
 {
     for (const std::string& arg : args)
-        if (const auto number = app::NumberFromCommandLine(arg))
-            return app::Trim(*number);
+        if (const auto number = toolkit::NumberFromCommandLine(arg))
+            return toolkit::TrimControl(*number);
     return {};
 }
 
@@ -69,7 +69,7 @@ std::string receivedPersonnr(platform::Desktop& desktop, std::int64_t lParam)
     if (lParam == 0)
         return {};
     const std::string text = desktop.atomName(static_cast<platform::AtomId>(lParam), 255);
-    return app::IsHandOverNumber(text) ? text : std::string();
+    return toolkit::IsHandOverNumber(text) ? text : std::string();
 }
 
 } // namespace floater

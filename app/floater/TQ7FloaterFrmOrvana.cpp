@@ -2,7 +2,7 @@
 
 #include "FloaterLookup.h"
 #include "TrayIcons.h"
-#include "app/core/PersonalNumber.h"
+#include "toolkit/core/PersonalNumber.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/core/Settings.h"
 
@@ -83,8 +83,11 @@ protected:
 
 } // namespace
 
-TQ7FloaterFrmOrvana::TQ7FloaterFrmOrvana(platform::Desktop* desktop, QStringList args, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), desktop_(desktop), args_(std::move(args))
+TQ7FloaterFrmOrvana::TQ7FloaterFrmOrvana(platform::Desktop* desktop, QStringList args,
+                                         app::FloaterDatabases* databases, app::Q7LoginPrompt* login,
+                                         QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), desktop_(desktop), args_(std::move(args)),
+      databases_(databases), login_(login)
 {
     FormCreate();
 }
@@ -98,7 +101,7 @@ void TQ7FloaterFrmOrvana::FormCreate()
     resize(240, 138);
     setFocusPolicy(Qt::StrongFocus);
     setFont(pixelFont({"MS Sans Serif", "Liberation Sans", "DejaVu Sans"}, 11, false));
-    ownLookup_ = std::make_unique<FloaterLookup>(*this);
+    ownLookup_ = std::make_unique<FloaterLookup>(*this, desktop_);
     lookup_ = ownLookup_.get();
     for (const QString& arg : args_)
         if (arg.compare("-SHOWCOUNT", Qt::CaseInsensitive) == 0 || arg.compare("/SHOWCOUNT", Qt::CaseInsensitive) == 0)
@@ -131,7 +134,29 @@ void TQ7FloaterFrmOrvana::FormCreate()
     timer3_.setInterval(1000);
 
     AdjustFloaterHeight();
-    placeWindow();
+    startDatabases();
+    if (!closeNow_)
+        placeWindow();
+}
+
+void TQ7FloaterFrmOrvana::startDatabases()
+{
+    if (!databases_)
+        return;
+    if (!login_) {
+        ownLogin_ = std::make_unique<app::TQ7LoginDialog>(this);
+        login_ = ownLogin_.get();
+    }
+    closeNow_ = databases_->start(*login_);
+    if (closeNow_)
+        return;
+    const app::SiteSwitches& switches = databases_->switches();
+    ownLookup_->setJournal(databases_->journal(), switches);
+    if (switches.floatermaychangepat) {
+        QAction* change = optionActions_.at(Option::ChangePatInOrvanaRealtime);
+        change->setChecked(false);
+        change->setEnabled(false);
+    }
 }
 
 void TQ7FloaterFrmOrvana::buildTitleBar()
@@ -142,6 +167,7 @@ void TQ7FloaterFrmOrvana::buildTitleBar()
     orvanaButton_->setIconSize(QSize(12, 12));
     orvanaButton_->setFocusPolicy(Qt::NoFocus);
     connect(orvanaButton_, &QPushButton::clicked, this, &TQ7FloaterFrmOrvana::goToOrvanaRequested);
+    connect(this, &TQ7FloaterFrmOrvana::goToOrvanaRequested, this, [this] { ownLookup_->BitBtn1Click(); });
 
     countBox_ = new QFrame(this);
     countBox_->setGeometry(88, 0, 117, 31);
@@ -214,6 +240,8 @@ void TQ7FloaterFrmOrvana::buildClientArea()
     for (int i = 0; i < 6; ++i) {
         auto* tile = new CountTile(QString::fromUtf8(titles[i]), categoryLayer_);
         tile->move(i * 40, 0);
+        if (i < 5)
+            connect(tile, &CountTile::doubleClicked, this, [this, i] { ownLookup_->CategoryTileDoubleClick(i); });
         tiles_.push_back(tile);
     }
     modalityRow_ = new QWidget(categoryLayer_);
@@ -388,7 +416,7 @@ void TQ7FloaterFrmOrvana::Timer2Timer()
     for (const QString& arg : args_) {
         if (arg.toUpper().contains("UPDATE_ALL"))
             break; // the batch update arrives with the person sync
-        if (const auto number = app::NumberFromCommandLine(arg.toStdString())) {
+        if (const auto number = toolkit::NumberFromCommandLine(arg.toStdString())) {
             lookup_->LookupPatient(*number, true);
             break;
         }
@@ -426,12 +454,11 @@ void TQ7FloaterFrmOrvana::applyTrackingResult(const app::TrackingResult& result)
     if (!result.message.empty())
         setMessageText(QString::fromStdString(result.message));
     if (const auto& reset = result.reset) {
-        patientBar_->setPalette(palette());
-        patientCaption_->setPalette(palette());
+        setPatientBar(app::LockState::Normal);
         patientCaption_->setText(QString::fromStdString(reset->patientBarLabel));
         setModalityRowVisible(reset->modalityRowVisible);
         setCountLabel(QString::fromStdString(reset->countLabel));
-        setBackground(countBox_, color(reset->countColour));
+        setCountColor(color(reset->countColour));
         setTrayHint(messageText());
         if (reset->messageLayerToFront)
             bringToFront(Layer::Message);
@@ -456,6 +483,8 @@ void TQ7FloaterFrmOrvana::closeEvent(QCloseEvent* event)
 {
     timer2_.stop();
     timer3_.stop();
+    if (databases_)
+        databases_->shutdown();
     toolkit::WriteSetting(kSection, "Formleft", std::to_string(x()));
     toolkit::WriteSetting(kSection, "Formtop", std::to_string(y()));
     tray_->hide();
@@ -539,6 +568,43 @@ void TQ7FloaterFrmOrvana::setPatientLabel(const QString& text)
 }
 
 void TQ7FloaterFrmOrvana::setCountLabel(const QString& text) { countLabel_->setText(text); }
+
+bool TQ7FloaterFrmOrvana::optionChecked(Option option) const
+{
+    return optionActions_.at(option)->isChecked();
+}
+
+void TQ7FloaterFrmOrvana::setPatientBar(app::LockState state)
+{
+    switch (state) {
+    case app::LockState::Normal:
+        patientBar_->setPalette(palette());
+        patientCaption_->setPalette(palette());
+        patientCaption_->setText("Aktuell patient:");
+        break;
+    case app::LockState::Locked:
+        setBackground(patientBar_, QColor(255, 0, 0));
+        setTextColor(patientCaption_, Qt::white);
+        patientCaption_->setText(QStringLiteral("Låst patient:"));
+        break;
+    case app::LockState::Unlocked:
+        setBackground(patientBar_, QColor(0, 128, 0));
+        setTextColor(patientCaption_, Qt::white);
+        patientCaption_->setText(QStringLiteral("Upplåst patient:"));
+        break;
+    }
+    patientCaption_->adjustSize();
+}
+
+void TQ7FloaterFrmOrvana::setCountColor(const QColor& color)
+{
+    setBackground(countBox_, color);
+}
+
+void TQ7FloaterFrmOrvana::clearModalityTiles()
+{
+    qDeleteAll(modalityRow_->findChildren<CountTile*>(Qt::FindDirectChildrenOnly));
+}
 void TQ7FloaterFrmOrvana::setMessageText(const QString& text) { messageLabel_->setText(text); }
 
 void TQ7FloaterFrmOrvana::bringToFront(Layer layer)

@@ -6,6 +6,8 @@
 #include "FloaterMessages.h"
 #include "FloaterOptions.h"
 #include "app/core/Tracking.h"
+#include "app/database/DatabaseStartup.h"
+#include "app/database/JournalQueries.h"
 
 #include <QJsonObject>
 #include <QPointF>
@@ -26,14 +28,20 @@ class QSystemTrayIcon;
 
 namespace floater {
 
+class FloaterLookup;
+
 enum class Layer { Message, Category, Batch };
 
 class TQ7FloaterFrmOrvana : public QWidget {
     Q_OBJECT
 public:
-    // desktop: the session's desktop layer (not owned); args: the command line
-    // without the program name.
-    TQ7FloaterFrmOrvana(platform::Desktop* desktop, QStringList args, QWidget* parent = nullptr);
+    // desktop: the session's desktop layer; args: the command line without the
+    // program name; databases: started during creation, closed at close (none:
+    // the floater runs without them). login asks for Q7's login (the built-in
+    // dialog when none). Nothing given is owned.
+    TQ7FloaterFrmOrvana(platform::Desktop* desktop, QStringList args,
+                        app::FloaterDatabases* databases = nullptr,
+                        app::Q7LoginPrompt* login = nullptr, QWidget* parent = nullptr);
     ~TQ7FloaterFrmOrvana() override;
 
     // Handles a registered message sent to this window.
@@ -46,11 +54,15 @@ public:
     // The lookup that numbers from the tracking pass, the command line and a
     // second instance go to (not owned; null restores the built-in one).
     void setLookup(app::PatientLookup* lookup);
+    FloaterLookup& floaterLookup() { return *ownLookup_; }
+    // Set when the database start-up failed: the window closes when first shown.
+    bool closeNow() const { return closeNow_; }
     // Reads numbers Q7 only draws (not owned; null: none are read).
     void setCaptionReader(app::CaptionReader* reader);
     app::TrackingState& trackingState() { return trackingState_; }
     // What a lookup stores: the number it looked up last.
     void setLastLookedUp(const QString& number) { lastLookedUp_ = number; }
+    const QString& lastLookedUp() const { return lastLookedUp_; }
     bool showCount() const { return showCount_; }
     // One tracking pass, as the tracking timer runs it.
     void Timer3Timer();
@@ -78,6 +90,14 @@ public:
     void bringToFront(Layer layer);
     CountTile* tile(int index) const { return tiles_.at(static_cast<std::size_t>(index)); }
     QAction* optionAction(Option option) const { return optionActions_.at(option); }
+    bool optionChecked(Option option) const;
+    // The patient bar's face for a lock state: normal, red "Låst patient:",
+    // green "Upplåst patient:".
+    void setPatientBar(app::LockState state);
+    // The colour behind the count label and the compact patient line.
+    void setCountColor(const QColor& color);
+    // Removes every modality tile.
+    void clearModalityTiles();
     bool compactLineVisible() const;
     bool modalityRowVisible() const;
     void setModalityRowVisible(bool visible);
@@ -103,6 +123,7 @@ protected:
 
 private:
     void FormCreate();
+    void startDatabases();
     void FormShow();
     void Timer2Timer();
     void applyTrackingResult(const app::TrackingResult& result);
@@ -149,7 +170,10 @@ private:
     QTimer timer2_; // start-up, one shot
     QTimer timer3_; // tracking
     app::TrackingState trackingState_;
-    std::unique_ptr<app::PatientLookup> ownLookup_;
+    app::FloaterDatabases* databases_;
+    app::Q7LoginPrompt* login_;
+    std::unique_ptr<app::Q7LoginPrompt> ownLogin_;
+    std::unique_ptr<FloaterLookup> ownLookup_;
     app::PatientLookup* lookup_ = nullptr;
     app::NoCaptionReader noCaptions_;
     app::CaptionReader* captions_ = &noCaptions_;

@@ -1,24 +1,11 @@
 #include "MemoryDesktop.h"
 
+#include "../Utf8.h"
+
 #include <algorithm>
 
 namespace platform {
 
-namespace {
-// Cuts UTF-8 text to at most n characters without splitting a sequence.
-std::string cutChars(const std::string& s, std::size_t n)
-{
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-            if (chars == n)
-                return s.substr(0, i);
-            ++chars;
-        }
-    }
-    return s;
-}
-} // namespace
 
 WindowId MemoryDesktop::add(WindowId parent, std::string cls, std::string text, bool visible)
 {
@@ -59,7 +46,7 @@ std::string MemoryDesktop::className(WindowId w)
 
 std::string MemoryDesktop::windowText(WindowId w, std::size_t maxChars)
 {
-    return exists(w) ? cutChars(windows_.at(w).text, maxChars) : std::string();
+    return exists(w) ? cutUtf8(windows_.at(w).text, maxChars) : std::string();
 }
 
 bool MemoryDesktop::isVisible(WindowId w)
@@ -111,7 +98,7 @@ AtomId MemoryDesktop::addAtom(const std::string& text)
 std::string MemoryDesktop::atomName(AtomId atom, std::size_t maxChars)
 {
     auto it = atoms_.find(atom);
-    return it == atoms_.end() ? std::string() : cutChars(it->second, maxChars);
+    return it == atoms_.end() ? std::string() : cutUtf8(it->second, maxChars);
 }
 
 void MemoryDesktop::deleteAtom(AtomId atom)

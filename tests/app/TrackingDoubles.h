@@ -1,7 +1,7 @@
 #pragma once
 // Test doubles for the tracking pass's collaborators.
 
-#include "app/core/PersonalNumber.h"
+#include "toolkit/core/PersonalNumber.h"
 #include "app/core/Tracking.h"
 
 #include <map>
@@ -18,7 +18,7 @@ public:
     {
         calls.push_back(number);
         pushAllowedEveryTime = pushAllowedEveryTime && pushAllowed;
-        state_.currentPersonalNumber = NumberForLookup(number);
+        state_.currentPersonalNumber = toolkit::NumberForLookup(number);
         state_.PersonFound = true;
     }
     std::vector<std::string> calls;
@@ -51,7 +51,7 @@ private:
         auto it = recognised.find(w);
         if (it == recognised.end())
             return;
-        if (auto number = NumberFromRecognisedText(it->second)) {
+        if (auto number = toolkit::NumberFromRecognisedText(it->second)) {
             s.candidates.push_back(*number);
             s.OCRFoundPersonnr = true;
         }

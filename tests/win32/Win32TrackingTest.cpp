@@ -5,6 +5,7 @@
 #include "../app/TrackingDoubles.h"
 #include "WineSupport.h"
 
+#include "ocr/core/CaptionOcr.h"
 #include "platform/win32/Win32Desktop.h"
 #include "tools/q7sim/Q7SimProcess.h"
 
@@ -19,6 +20,27 @@ using namespace app::testing;
 using platform::WindowId;
 
 namespace {
+
+// The caption recognition as the floater uses it, without a floater window
+// in the way and without ClearType.
+class Recognition : public CaptionReader, public ocr::FloaterWindow {
+public:
+    explicit Recognition(platform::Desktop& desktop) : ocr_(desktop, *this, [] { return false; }) {}
+    void ReadCaptionBar(platform::Desktop&, WindowId w, TrackingState& s) override
+    {
+        ocr_.ReadCaptionBar(w, {s.candidates, s.OCRFoundPersonnr, s.fontsmoothingon});
+    }
+    void ReadAppointmentCaption(platform::Desktop&, WindowId w, TrackingState& s) override
+    {
+        ocr_.ReadAppointmentCaption(w, {s.candidates, s.OCRFoundPersonnr, s.fontsmoothingon});
+    }
+    std::optional<platform::Rect> floaterBounds() override { return std::nullopt; }
+    void moveFloaterTop(int) override {}
+    void processMessages() override {}
+
+private:
+    ocr::CaptionOcr ocr_;
+};
 
 const std::string A = "19121212-1212";
 const std::string B = "19340506-7890";
@@ -240,18 +262,50 @@ TEST_F(Win32Tracking, CaptionBarIsCapturedWithItsPaintedNumber)
         ASSERT_EQ(cap->width, 600);
         ASSERT_EQ(cap->height, 24);
         ASSERT_GE(cap->stride, cap->width * 3);
-        // Black text only in the strip at the right end that the reader captures.
+        // White text only in the strip at the right end that the reader captures.
         textLeft = textRight = 0;
         for (int y = 0; y < cap->height; ++y)
             for (int x = 0; x < cap->width; ++x)
-                if (pixel(x, y) == std::vector<int>{0, 0, 0})
+                if (pixel(x, y) == std::vector<int>{255, 255, 255})
                     (x < cap->width - 154 ? textLeft : textRight)++;
     }
     // The bar's own colour (blue, green, red bytes) at the bottom left, where
     // the recognition takes its reference colour.
-    EXPECT_EQ(pixel(0, cap->height - 1), (std::vector<int>{240, 220, 200}));
+    EXPECT_EQ(pixel(0, cap->height - 1), (std::vector<int>{147, 84, 0}));
     EXPECT_EQ(textLeft, 0);
     EXPECT_GT(textRight, 50);
+}
+
+TEST_F(Win32Tracking, NumberOnlyDrawnInTheCaptionBarIsRecognised)
+{
+    sim->send("q7 " + options.Q7WindowTitle + "\n"
+              "child doc mdi ThunderRT6FormDC Journal\n"
+              "child caption doc MIAQ7CAPTIONBAR " + B + "\n"
+              "child name doc ThunderRT6TextBox Tolvan\n"
+              // Below the other tests' windows: Wine copies another program's
+              // window from the screen.
+              "geometry q7 480 680 800 340\n"
+              "raise q7");
+    ASSERT_TRUE(sim->sync());
+    Recognition recognition(desktop);
+    ClinicWindowTracker ocrTracker(desktop, state, lookup, recognition);
+    // Wine puts a program's painting on the screen a moment later.
+    TrackingResult r;
+    for (int attempt = 0; attempt < 20 && !r.personFound; ++attempt, Sleep(100))
+        r = ocrTracker.Timer3Timer(options);
+    EXPECT_EQ(r.candidates, std::vector<std::string>{B});
+    EXPECT_EQ(r.lookedUp, B);
+    EXPECT_TRUE(r.fromOcr);
+    EXPECT_TRUE(r.lamp.visible);
+    EXPECT_EQ(r.lamp.fill, kLampLime);
+
+    sim->send("text caption " + A);
+    ASSERT_TRUE(sim->sync());
+    r = {};
+    for (int attempt = 0; attempt < 20 && !r.lookedUp; ++attempt, Sleep(100))
+        r = ocrTracker.Timer3Timer(options);
+    EXPECT_EQ(r.lookedUp, A);
+    EXPECT_EQ(lookup.calls, (std::vector<std::string>{B, A}));
 }
 
 } // namespace

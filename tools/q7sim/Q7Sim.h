@@ -28,8 +28,8 @@
 //                                everything
 //   quit                         closes all windows and ends
 // Windows are created in the order given, and the window systems enumerate
-// siblings in that order. The caption bar draws its text (the number) in
-// black on its own colour, right-aligned, on Win32.
+// siblings in that order. On Win32 the caption bar draws its text (the
+// number) for recognition.
 
 #include <cstdint>
 #include <map>

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cmath>
+#include <cwchar>
 #include <stdexcept>
 
 namespace q7sim {
@@ -11,9 +13,15 @@ namespace q7sim {
 namespace {
 
 constexpr const wchar_t* kCaptionBarClass = L"MIAQ7CAPTIONBAR";
-constexpr COLORREF kCaptionColour = RGB(200, 220, 240);
-constexpr int kCaptionFontHeight = 16; // pixels
-constexpr int kCaptionRightMargin = 12;
+// Q7's caption bar: white Arial 14 pt (19 pixels; Liberation Sans where
+// Arial is missing) on dark blue, without smoothing.
+constexpr COLORREF kCaptionColour = RGB(0, 84, 147);
+constexpr int kCaptionFontPixels = 19;
+// The caption reader's first strip ends 4 pixels left of the bar's right edge
+// and is 150 wide; its cleaning paints the hyphen's place white, the area
+// centred at (95, 14) of the strip.
+constexpr int kStripFromRight = 154;
+constexpr double kHyphenCentreX = 95, kHyphenCentreY = 14;
 
 HWND hwnd(Handle w)
 {
@@ -39,6 +47,7 @@ LRESULT CALLBACK windowProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(h, msg, wParam, lParam);
 }
 
+// Draws the number so that its hyphen lies where the reader expects it.
 void paintCaption(HWND h)
 {
     PAINTSTRUCT ps;
@@ -48,18 +57,28 @@ void paintCaption(HWND h)
     HBRUSH brush = CreateSolidBrush(kCaptionColour);
     FillRect(dc, &r, brush);
     DeleteObject(brush);
-    // No smoothing: the pixels are exactly two colours, as on a desktop
-    // without ClearType.
-    HFONT font = CreateFontW(-kCaptionFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+    HFONT font = CreateFontW(-kCaptionFontPixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             NONANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Arial");
+                             NONANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Liberation Sans");
     HGDIOBJ old = SelectObject(dc, font);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetTextAlign(dc, TA_BASELINE | TA_LEFT);
     wchar_t text[256];
     const int n = GetWindowTextW(h, text, 256);
-    r.right -= kCaptionRightMargin;
-    DrawTextW(dc, text, n, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    const wchar_t* hyphen = std::wcschr(text, L'-');
+    const int before = hyphen ? static_cast<int>(hyphen - text) : n;
+    SIZE advance{};
+    GetTextExtentPoint32W(dc, text, before, &advance);
+    GLYPHMETRICS gm{};
+    const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    GetGlyphOutlineW(dc, L'-', GGO_METRICS, &gm, 0, nullptr, &identity);
+    const double inkX = gm.gmptGlyphOrigin.x + gm.gmBlackBoxX / 2.0;
+    const double inkY = -gm.gmptGlyphOrigin.y + gm.gmBlackBoxY / 2.0;
+    const int stripLeft = r.right - kStripFromRight;
+    const int x = static_cast<int>(std::lround(stripLeft + kHyphenCentreX - inkX - advance.cx));
+    const int y = static_cast<int>(std::lround(kHyphenCentreY - inkY));
+    ExtTextOutW(dc, x, y, 0, nullptr, text, static_cast<UINT>(n), nullptr);
     SelectObject(dc, old);
     DeleteObject(font);
     EndPaint(h, &ps);

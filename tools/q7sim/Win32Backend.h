@@ -3,7 +3,8 @@
 // holds a system "MDIClient" whose documents are MDI children (the last one
 // made or raised is the active one); "Edit" is the system's edit control;
 // every other class is registered here. "MIAQ7CAPTIONBAR" paints its text
-// with GDI, black Arial on light blue, right-aligned.
+// (the number) with GDI as Q7 does, white on dark blue, its hyphen where the
+// caption reader's first strip expects it.
 
 #include "Q7Sim.h"
 

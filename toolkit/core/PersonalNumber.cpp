@@ -1,17 +1,14 @@
 #include "PersonalNumber.h"
 
+#include "Text.h"
+
 #include <chrono>
 
-namespace app {
+namespace toolkit {
 
 namespace {
 
 constexpr std::string_view kPrefix = "pnr=";
-
-bool isBlank(char c)
-{
-    return static_cast<unsigned char>(c) <= ' ';
-}
 
 // A run of decimal digits as a number; nothing for any other text.
 std::optional<int> decimal(std::string_view digits)
@@ -28,16 +25,6 @@ std::optional<int> decimal(std::string_view digits)
 }
 
 } // namespace
-
-std::string Trim(std::string_view text)
-{
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return std::string(text.substr(begin, end - begin));
-}
 
 bool IsPersonalNumberText(std::string_view text)
 {
@@ -129,7 +116,7 @@ std::string NumberForLookup(std::string_view text)
 
 std::optional<std::string> NumberFromControlText(std::string_view text)
 {
-    std::string trimmed = Trim(text);
+    std::string trimmed = TrimControl(std::string(text));
     if (!IsAcceptedPersonalNumber(trimmed, kControlNumberLength))
         return std::nullopt;
     return trimmed;
@@ -137,14 +124,14 @@ std::optional<std::string> NumberFromControlText(std::string_view text)
 
 std::optional<std::string> NumberFromBookingTitle(std::string_view title)
 {
-    const std::string trimmed = Trim(title);
+    const std::string trimmed = TrimControl(std::string(title));
     const std::size_t open = trimmed.find('(');
     if (open == std::string::npos)
         return std::nullopt;
     std::string inner = trimmed.substr(open + 1);
     if (!inner.empty())
         inner.pop_back(); // the closing bracket
-    inner = Trim(inner);
+    inner = TrimControl(std::string(inner));
     // An empty text passes the character test but names nobody.
     if (inner.empty() || !IsPersonalNumberText(inner))
         return std::nullopt;
@@ -153,10 +140,10 @@ std::optional<std::string> NumberFromBookingTitle(std::string_view title)
 
 std::optional<std::string> NumberFromPaymentTitle(std::string_view title)
 {
-    const std::string trimmed = Trim(title);
+    const std::string trimmed = TrimControl(std::string(title));
     if (trimmed.size() <= kControlNumberLength)
         return std::nullopt;
-    std::string tail = Trim(std::string_view(trimmed).substr(trimmed.size() - kControlNumberLength));
+    std::string tail = TrimControl(trimmed.substr(trimmed.size() - kControlNumberLength));
     if (tail.empty() || !IsPersonalNumberText(tail))
         return std::nullopt;
     return tail;
@@ -171,7 +158,7 @@ std::optional<std::string> NumberFromRecognisedText(std::string_view text)
 
 std::optional<std::string> NumberFromCommandLine(std::string_view parameter)
 {
-    const std::size_t length = Trim(parameter).size();
+    const std::size_t length = TrimControl(std::string(parameter)).size();
     if ((length != 12 && length != 13) || !IsPersonalNumberText(parameter))
         return std::nullopt;
     return std::string(parameter);
@@ -179,7 +166,7 @@ std::optional<std::string> NumberFromCommandLine(std::string_view parameter)
 
 bool IsHandOverNumber(std::string_view text)
 {
-    return Trim(text).size() > 5;
+    return TrimControl(std::string(text)).size() > 5;
 }
 
-} // namespace app
+} // namespace toolkit

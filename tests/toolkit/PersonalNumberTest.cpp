@@ -1,8 +1,8 @@
-#include "app/core/PersonalNumber.h"
+#include "toolkit/core/PersonalNumber.h"
 
 #include <gtest/gtest.h>
 
-using namespace app;
+using namespace toolkit;
 
 struct NumberCase {
     const char* text;

@@ -11,13 +11,10 @@
 #include <string>
 #include <string_view>
 
-namespace app {
+namespace toolkit {
 
 inline constexpr std::size_t kControlNumberLength = 13;    // Q7 edit controls
 inline constexpr std::size_t kRecognisedNumberLength = 12; // caption recognition
-
-// Removes leading and trailing blanks and control characters.
-std::string Trim(std::string_view text);
 
 // Digits and hyphens only; a capital "A" is allowed as the first of the last
 // four characters. An empty text passes.
@@ -63,4 +60,4 @@ std::optional<std::string> NumberFromCommandLine(std::string_view parameter);
 // A number handed over by a second instance: more than 5 characters after trimming.
 bool IsHandOverNumber(std::string_view text);
 
-} // namespace app
+} // namespace toolkit

@@ -1,0 +1,14 @@
+#include "FilterWindow.h"
+
+namespace effects::detail {
+
+// Built for AVX2 as well where the processor has it; the loader picks the
+// variant once.
+__attribute__((target_clones("avx2", "default"))) void MultiplyAdd16(int16_t* acc, const uint8_t* s, int16_t k,
+                                                                     int n)
+{
+    for (int i = 0; i < n; ++i)
+        acc[i] = int16_t(acc[i] + k * int16_t(s[i]));
+}
+
+} // namespace effects::detail

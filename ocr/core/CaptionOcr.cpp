@@ -1,0 +1,127 @@
+#include "CaptionOcr.h"
+
+#include "toolkit/core/PersonalNumber.h"
+
+#include "StoredNetworks.h"
+
+#include <algorithm>
+
+namespace ocr {
+
+TFrmOCR::TFrmOCR() : TFrmOCR(StoredNetworksContainer()) {}
+
+TFrmOCR::TFrmOCR(std::span<const std::uint8_t> container)
+{
+    DCR.Init();
+    FileStorage1.ReadContainer(container);
+}
+
+bool TFrmOCR::LoadDCRFile(int n)
+{
+    if (n < 0 || n >= FileStorage1.Count())
+        return false;
+    const auto& data = FileStorage1.Files[static_cast<std::size_t>(n)]->Data;
+    std::size_t pos = 0;
+    return Network.OpenKnowledgeFromStream(data, pos);
+}
+
+std::string TFrmOCR::Recognize(const Image& picture)
+{
+    DCR.Recognize(picture, Network);
+    const auto first = DCR.ResultText.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    const auto last = DCR.ResultText.find_last_not_of(' ');
+    return DCR.ResultText.substr(first, last - first + 1);
+}
+
+Image CopyRect(const platform::Capture& capture, int left, int top, int width, int height)
+{
+    Image result(width, height, kBlack);
+    for (int y = 0; y < height; ++y) {
+        const int sy = top + y;
+        if (sy < 0 || sy >= capture.height)
+            continue;
+        for (int x = 0; x < width; ++x) {
+            const int sx = left + x;
+            if (sx < 0 || sx >= capture.width)
+                continue;
+            const auto at = static_cast<std::size_t>(sy) * static_cast<std::size_t>(capture.stride) +
+                            static_cast<std::size_t>(sx) * 3;
+            if (at + 2 >= capture.bgr.size())
+                continue;
+            result.setPixel(x, y, makeRgb(capture.bgr[at + 2], capture.bgr[at + 1], capture.bgr[at]));
+        }
+    }
+    return result;
+}
+
+CaptionOcr::CaptionOcr(platform::Desktop& desktop, FloaterWindow& floater,
+                       std::function<bool()> clearTypeMode)
+    : desktop_(desktop), floater_(floater), clearTypeMode_(std::move(clearTypeMode))
+{
+}
+
+TFrmOCR& CaptionOcr::Host()
+{
+    if (!host_)
+        host_ = std::make_unique<TFrmOCR>();
+    return *host_;
+}
+
+bool CaptionOcr::accept(const std::string& text, OcrFindings& findings)
+{
+    const auto number = toolkit::NumberFromRecognisedText(text);
+    if (!number)
+        return false;
+    findings.candidates.push_back(*number);
+    findings.OCRFoundPersonnr = true;
+    return true;
+}
+
+void CaptionOcr::moveFloaterOutOf(const platform::Rect& strip)
+{
+    const auto floater = floater_.floaterBounds();
+    if (!floater)
+        return;
+    const bool overlaps = floater->left < strip.right && strip.left < floater->right &&
+                          floater->top < strip.bottom && strip.top < floater->bottom;
+    if (overlaps)
+        floater_.moveFloaterTop(strip.height() + std::max(strip.top, floater->top) + 2);
+}
+
+void CaptionOcr::ReadCaptionBar(platform::WindowId window, OcrFindings findings)
+{
+    const auto rect = desktop_.windowRect(window);
+    if (!rect)
+        return;
+    for (int b : kCaptionOffsets) {
+        moveFloaterOutOf({rect->right - b - 154, rect->top, rect->right, rect->bottom});
+        const auto capture = desktop_.captureWindow(window);
+        if (!capture)
+            return;
+        const Image strip = CopyRect(*capture, rect->width() - b - 154, 0, kCaptionStripWidth,
+                                     rect->height());
+        findings.fontsmoothingon = clearTypeMode_ && clearTypeMode_();
+        const Image clean = CleanStrip(strip, StripKind::CaptionBar, findings.fontsmoothingon);
+        floater_.processMessages();
+        TFrmOCR& host = Host();
+        host.LoadDCRFile(findings.fontsmoothingon ? kCaptionClearType : kCaption);
+        if (accept(host.Recognize(clean), findings))
+            return;
+    }
+}
+
+void CaptionOcr::ReadAppointmentCaption(platform::WindowId window, OcrFindings findings)
+{
+    const auto capture = desktop_.captureWindow(window);
+    if (!capture)
+        return;
+    const Image clean = CleanStrip(CopyRect(*capture, 37, 22, 89, 12), StripKind::Appointment, false);
+    floater_.processMessages();
+    TFrmOCR& host = Host();
+    host.LoadDCRFile(kAppointment);
+    accept(host.Recognize(clean), findings);
+}
+
+} // namespace ocr

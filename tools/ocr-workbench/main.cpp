@@ -1,0 +1,145 @@
+// A maintainer's bench for the stored networks.
+//
+// With a window: draw or load a picture, choose a network and see what it reads.
+// On the command line:
+//   ocr-workbench PICTURE NETWORK [--cleartype]
+// NETWORK is an index (0-3) or a stored name. The picture gets the capture
+// cleaning of that network's window (mask, and the ClearType preparation
+// when asked), is recognised, and the tool prints the text and whether it
+// would be accepted as a personal number.
+
+#include "ocr/core/CaptionOcr.h"
+#include "ocr/core/StoredNetworks.h"
+#include "ocr/widgets/CaptionRenderer.h"
+#include "ocr/widgets/DCRFrame.h"
+#include "ocr/widgets/QtImage.h"
+#include "toolkit/core/PersonalNumber.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+int networkIndex(ocr::TFrmOCR& host, const std::string& arg)
+{
+    if (arg.size() == 1 && arg[0] >= '0' && arg[0] <= '3')
+        return arg[0] - '0';
+    const auto& files = host.FileStorage1.Files;
+    const ocr::TStoredFile* wanted = host.FileStorage1.Find(arg);
+    for (std::size_t i = 0; wanted && i < files.size(); ++i)
+        if (files[i].get() == wanted)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int commandLine(const QString& picturePath, const std::string& networkArg, bool clearType)
+{
+    ocr::TFrmOCR host;
+    const int network = networkIndex(host, networkArg);
+    if (network < 0 || !host.LoadDCRFile(network)) {
+        std::fprintf(stderr, "no stored network \"%s\"\n", networkArg.c_str());
+        return 2;
+    }
+    QImage picture;
+    if (!picture.load(picturePath)) {
+        std::fprintf(stderr, "cannot read picture %s\n", qPrintable(picturePath));
+        return 2;
+    }
+    const ocr::Image clean =
+        ocr::CleanStrip(ocr::FromQImage(picture), ocr::NetworkStripKind(network), clearType);
+    const std::string text = host.Recognize(clean);
+    const auto accepted = toolkit::NumberFromRecognisedText(text);
+    std::printf("ResultText: \"%s\"\n", host.DCR.ResultText.c_str());
+    std::printf("accepted: %s\n", accepted ? accepted->c_str() : "no");
+    return 0;
+}
+
+class Workbench : public QWidget {
+public:
+    Workbench()
+    {
+        setWindowTitle("OCR workbench");
+        frame_ = new ocr::TDCRFrame(this);
+        frame_->setMinimumSize(480, 160);
+        auto* networks = new QComboBox(this);
+        for (const char* name : ocr::kStoredNetworkNames)
+            networks->addItem(name);
+        auto* clearType = new QCheckBox("ClearType", this);
+        auto* pencil = new QPushButton("Pencil", this);
+        auto* eraser = new QPushButton("Eraser", this);
+        auto* clear = new QPushButton("Clear", this);
+        auto* open = new QPushButton("Open...", this);
+        auto* save = new QPushButton("Save...", this);
+        auto* read = new QPushButton("Recognize", this);
+        auto* result = new QLabel(this);
+        result->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+        auto* tools = new QHBoxLayout;
+        for (QWidget* w : std::initializer_list<QWidget*>{networks, clearType, pencil, eraser,
+                                                         clear, open, save, read})
+            tools->addWidget(w);
+        auto* layout = new QVBoxLayout(this);
+        layout->addLayout(tools);
+        layout->addWidget(frame_, 1);
+        layout->addWidget(result);
+
+        connect(pencil, &QPushButton::clicked, this,
+                [this] { frame_->DrawingTool = ocr::TDrawingTool::dtPencil; });
+        connect(eraser, &QPushButton::clicked, this,
+                [this] { frame_->DrawingTool = ocr::TDrawingTool::dtEraser; });
+        connect(clear, &QPushButton::clicked, frame_, &ocr::TDCRFrame::Clear);
+        connect(open, &QPushButton::clicked, this, [this] {
+            const QString file = QFileDialog::getOpenFileName(this, "Open picture");
+            if (!file.isEmpty())
+                frame_->OpenPicture(file);
+        });
+        connect(save, &QPushButton::clicked, this, [this] {
+            const QString file = QFileDialog::getSaveFileName(this, "Save picture");
+            if (!file.isEmpty())
+                frame_->SavePicture(file);
+        });
+        connect(read, &QPushButton::clicked, this, [=, this] {
+            const int network = networks->currentIndex();
+            host_.LoadDCRFile(network);
+            // Drawn pictures are black on white already; captures get their cleaning.
+            const ocr::Image clean = ocr::CleanStrip(ocr::FromQImage(frame_->Picture()),
+                                                     ocr::StripKind::Plain, clearType->isChecked());
+            const std::string text = host_.Recognize(clean);
+            const auto accepted = toolkit::NumberFromRecognisedText(text);
+            result->setText(QString("ResultText: \"%1\"   accepted: %2")
+                                .arg(QString::fromStdString(host_.DCR.ResultText),
+                                     accepted ? QString::fromStdString(*accepted) : "no"));
+        });
+        frame_->Init();
+    }
+
+private:
+    ocr::TDCRFrame* frame_;
+    ocr::TFrmOCR host_;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 3) {
+        QCoreApplication app(argc, argv);
+        bool clearType = false;
+        for (int i = 3; i < argc; ++i)
+            clearType = clearType || std::string(argv[i]) == "--cleartype";
+        return commandLine(QString::fromLocal8Bit(argv[1]), argv[2], clearType);
+    }
+    QApplication app(argc, argv);
+    Workbench bench;
+    bench.show();
+    return app.exec();
+}

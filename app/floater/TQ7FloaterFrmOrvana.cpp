@@ -675,6 +675,7 @@ QJsonObject TQ7FloaterFrmOrvana::stateSnapshot() const
         {"trayIcon", trayIconIndex_},
         {"trayHint", trayHint_},
         {"windowHeight", height()},
+        {"geometry", QJsonObject{{"x", x()}, {"y", y()}, {"width", width()}, {"height", height()}}},
         {"options", options},
         {"currentPersonnr", QString::fromStdString(trackingState_.currentPersonalNumber)},
         {"fromOcr", trackingState_.OCRFoundPersonnr},

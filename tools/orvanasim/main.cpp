@@ -2,6 +2,7 @@
 // Orvana's two windows (application window class "TApplication" titled
 // "Orvana", main form class "TOrvanaMainform") and writes every registered
 // message it receives, and its own start, to a log file, one line each:
+//   pid PID
 //   start ARGS...
 //   restored
 //   SET_ACTIVE_PATIENT wparam=123 lparam=0
@@ -17,6 +18,8 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <sys/select.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,7 +68,7 @@ int main(int argc, char** argv)
         std::cerr << "orvanasim: cannot write " << logPath << "\n";
         return 1;
     }
-    log << "start " << args << std::endl;
+    log << "pid " << ::getpid() << "\nstart " << args << std::endl;
 
     platform::X11Desktop desktop;
     if (!desktop.ok()) {

@@ -14,7 +14,7 @@ win32_build="${TQ7_WIN32_BUILD_DIR:-$top/build-win32}"
 with_wine=
 if [ -x /usr/lib/wine/wine64 ]; then
   with_wine=1
-  cmake -S "$top" -B "$win32_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  cmake -S "$top" -B "$win32_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo --no-warn-unused-cli \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" >/dev/null
   cmake --build "$win32_build"
 fi

@@ -47,12 +47,8 @@ int main(int argc, char** argv)
     const CommandLine cl = parseCommandLine(argc, argv);
     std::unique_ptr<platform::Desktop> desktop = platform::openSessionDesktop();
     if (desktop) {
-        const floater::RegisteredMessages messages = floater::registerMessages(*desktop);
-        if (const platform::WindowId first = floater::findRunningFloater(*desktop)) {
-            const std::string number = floater::handOverNumber(cl.args);
-            floater::deliverMessage(*desktop, first, messages.setActivePersonnr, 0, number, 0);
+        if (floater::handOverToRunningFloater(*desktop, cl.args) != floater::HandOver::NoFloater)
             return 0;
-        }
         desktop.reset();
     }
 

@@ -4,7 +4,18 @@
 # LOCK keeps tests that share something outside themselves (the one floater of
 # a display) from running at the same time.
 include(GoogleTest)
-find_package(GTest REQUIRED)
+if(CMAKE_CROSSCOMPILING)
+  # Debian's GoogleTest sources, built with the cross compiler.
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  # It names its targets GTest::gtest, GTest::gmock, ... as the installed package does.
+  add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  # Listing the tests runs them under Wine: do it when CTest runs, not when building.
+  set(tq7_discovery DISCOVERY_MODE PRE_TEST)
+else()
+  find_package(GTest REQUIRED)
+  set(tq7_discovery)
+endif()
 
 function(tq7_add_test name)
   cmake_parse_arguments(T "QT_MAIN" "LABEL;LOCK" "SOURCES;LIBS;ENV" ${ARGN})
@@ -24,5 +35,5 @@ function(tq7_add_test name)
   if(T_LOCK)
     list(APPEND props RESOURCE_LOCK ${T_LOCK})
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 ${tq7_discovery} PROPERTIES ${props})
 endfunction()

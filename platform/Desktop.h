@@ -1,7 +1,7 @@
 #pragma once
 // The desktop layer: what the floater needs of the window system, with no GUI
-// toolkit types. One implementation per window system (X11, in-memory for
-// tests; a Win32 one can sit beside them).
+// toolkit types. One implementation per window system (X11, Win32, in-memory
+// for tests).
 
 #include <cstdint>
 #include <memory>
@@ -60,9 +60,10 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
 
-    // Top-level windows in the window system's stacking order, bottom first.
+    // Top-level windows in the window system's own order: X11 stacking order,
+    // bottom first; on Win32 the order of EnumWindows.
     virtual std::vector<WindowId> topLevelWindows() = 0;
-    // Direct children, bottom of the stacking order first.
+    // Direct children in the same kind of order.
     virtual std::vector<WindowId> children(WindowId parent) = 0;
     // All descendants, depth first, each window before its own children,
     // siblings in the order of children(). Window systems that can ask about
@@ -123,7 +124,7 @@ public:
                            const std::string& workingDir) = 0;
 };
 
-// The desktop of the running session (X11 on Linux); null when there is none.
+// The desktop of the running session (X11 on Linux, Win32 on Windows); null when there is none.
 std::unique_ptr<Desktop> openSessionDesktop();
 
 } // namespace platform

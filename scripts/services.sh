@@ -48,8 +48,20 @@ start_postgres() {
   export TQ7_TEST_PG_PORT="$port"
 }
 
+# A Wine prefix of our own for the Windows tests (scripts/wine-run.sh fills
+# it on first use).
+start_wine_prefix() {
+  WINEPREFIX=$(mktemp -d /tmp/tq7-wine.XXXXXX)
+  export WINEPREFIX
+  _tq7_dirs+=("$WINEPREFIX" "$WINEPREFIX.lock")
+  _tq7_wineprefix="$WINEPREFIX"
+}
+
 stop_services() {
   if [ -n "${_tq7_pg+x}" ]; then "${_tq7_pg[@]}" >/dev/null 2>&1 || true; fi
+  if [ -n "${_tq7_wineprefix:-}" ]; then
+    WINEPREFIX="$_tq7_wineprefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+  fi
   local p d
   for p in "${_tq7_pids[@]}"; do kill "$p" 2>/dev/null || true; done
   for d in "${_tq7_dirs[@]}"; do rm -rf "$d"; done

@@ -53,6 +53,17 @@ bool deliverMessage(platform::Desktop& desktop, platform::WindowId target, platf
     return desktop.sendMessage(target, msg, wParam, lParam);
 }
 
+HandOver handOverToRunningFloater(platform::Desktop& desktop, const std::vector<std::string>& args)
+{
+    const RegisteredMessages messages = registerMessages(desktop);
+    const platform::WindowId first = findRunningFloater(desktop);
+    if (first == 0)
+        return HandOver::NoFloater;
+    return deliverMessage(desktop, first, messages.setActivePersonnr, 0, handOverNumber(args), 0)
+               ? HandOver::Delivered
+               : HandOver::Failed;
+}
+
 std::string receivedPersonnr(platform::Desktop& desktop, std::int64_t lParam)
 {
     if (lParam == 0)

@@ -39,6 +39,11 @@ std::string handOverNumber(const std::vector<std::string>& args);
 bool deliverMessage(platform::Desktop& desktop, platform::WindowId target, platform::MessageId msg,
                     std::int64_t wParam, const std::string& text, std::int64_t lParam);
 
+enum class HandOver { NoFloater, Delivered, Failed };
+// At process start: registers the messages and, when a floater already runs,
+// hands it the personal number of the command line (SET_ACTIVE_PERSONNR).
+HandOver handOverToRunningFloater(platform::Desktop& desktop, const std::vector<std::string>& args);
+
 // The number a received SET_ACTIVE_PERSONNR carries, or empty when the
 // message is to be ignored (no atom, or 5 characters or fewer after trimming).
 std::string receivedPersonnr(platform::Desktop& desktop, std::int64_t lParam);

@@ -521,12 +521,4 @@ bool X11Desktop::shellOpen(const std::string& file, const std::string& parameter
     return startDetached(shellOpenCommand(file, parameters), workingDir);
 }
 
-std::unique_ptr<Desktop> openSessionDesktop()
-{
-    auto desktop = std::make_unique<X11Desktop>();
-    if (!desktop->ok())
-        return nullptr;
-    return desktop;
-}
-
 } // namespace platform

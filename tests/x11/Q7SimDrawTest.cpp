@@ -7,6 +7,7 @@
 #include "ocr/widgets/CaptionRenderer.h"
 #include "platform/x11/X11Desktop.h"
 #include "tools/q7sim/Q7Sim.h"
+#include "tools/q7sim/X11Backend.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,8 @@ protected:
         const auto screen = desktop->windowRect(desktop->root());
         if (!screen || screen->right < 860 || screen->bottom < 1024)
             GTEST_SKIP() << "the windows are placed for a 1280 x 1024 screen";
-        sim = std::make_unique<q7sim::Q7Sim>(*desktop, replies);
+        backend = std::make_unique<q7sim::X11Backend>(*desktop);
+        sim = std::make_unique<q7sim::Q7Sim>(*backend, replies);
         const std::string title = "Q7 draw " + std::to_string(getpid()) + "-" +
                                   ::testing::UnitTest::GetInstance()->current_test_info()->name();
         run("top win ThunderRT6Main " + title + "\n"
@@ -71,6 +73,7 @@ protected:
 
     std::ostringstream replies;
     std::unique_ptr<platform::X11Desktop> desktop;
+    std::unique_ptr<q7sim::X11Backend> backend;
     std::unique_ptr<q7sim::Q7Sim> sim;
     platform::WindowId caption = 0, appointment = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,19 @@ struct RegistryValue {
     std::vector<std::uint8_t> data; // strings: UTF-16LE with the terminating NUL
 };
 
+// A failure to set up the protection a key is created with.
+struct RegistryError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
 class Registry {
 public:
     virtual ~Registry() = default;
     virtual std::optional<RegistryValue> queryValue(RegistryRoot root, const std::string& keyPath,
                                                     const std::string& name) = 0;
     // Creates or opens the key for writing. openToEveryone asks for the
-    // machine-wide "everyone may write" protection. Returns 0 or an error code.
+    // machine-wide "everyone may write" protection. Returns 0 or an error code;
+    // throws RegistryError when that protection cannot be set up.
     virtual int createKey(RegistryRoot root, const std::string& keyPath, bool openToEveryone) = 0;
     // Sets a value on an existing or new key; 0 or an error code.
     virtual int setValue(RegistryRoot root, const std::string& keyPath, const std::string& name,

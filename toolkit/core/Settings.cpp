@@ -1,7 +1,12 @@
 #include "Settings.h"
 
-#include "FileRegistry.h"
 #include "Text.h"
+
+#ifdef _WIN32
+#include "Win32Registry.h"
+#else
+#include "FileRegistry.h"
+#endif
 
 #include <memory>
 
@@ -18,9 +23,13 @@ Registry* g_registry = nullptr;
 std::string g_installKey;
 std::string g_lastRegistryError;
 
-FileRegistry& defaultRegistry()
+Registry& defaultRegistry()
 {
+#ifdef _WIN32
+    static Win32Registry r;
+#else
     static FileRegistry r(FileRegistry::defaultFiles());
+#endif
     return r;
 }
 
@@ -67,13 +76,18 @@ bool tooLong(const std::string& s)
 }
 
 // Creates the key (machine-wide keys open to everyone), retrying once without
-// that protection; remembers the system's text of the first failure.
+// that protection; remembers the text of the first failure. A protection that
+// cannot be set up counts as such a failure: the write must not end the program.
 bool openForWriting(RegistryRoot root, const std::string& keyPath)
 {
-    const int first = registry().createKey(root, keyPath, root == RegistryRoot::LocalMachine);
-    if (first == 0)
-        return true;
-    g_lastRegistryError = registry().errorText(first);
+    try {
+        const int first = registry().createKey(root, keyPath, root == RegistryRoot::LocalMachine);
+        if (first == 0)
+            return true;
+        g_lastRegistryError = registry().errorText(first);
+    } catch (const RegistryError& e) {
+        g_lastRegistryError = e.what();
+    }
     return registry().createKey(root, keyPath, false) == 0;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The folders the toolkit hands to the rest of the program, each ending in
-// "/". On Linux:
+// the platform's separator. On Windows: the working directory, the Windows
+// and system folders, the common files folder + "System\Ole DB\Data Links\"
+// and the roaming application data + "Tervalen\Tervalen Suite\". On Linux:
 //   ProgramDir   the working directory
 //   WindowsDir   /etc/
 //   SystemDir    /usr/lib/
@@ -19,7 +21,8 @@ struct ToolkitPaths {
 const ToolkitPaths& Paths();
 
 // Sets the paths and the install key from the working directory. Throws
-// std::runtime_error("Unable to get Current path") when there is none.
+// std::runtime_error("Unable to get Current path") when there is none, and on
+// Windows "Unable to get Windows path" or "Unable to get System32 path".
 void InitToolkitPaths();
 
 } // namespace toolkit

@@ -4,6 +4,7 @@
 // or at the end of input (with --stay it keeps its windows until killed).
 
 #include "Q7Sim.h"
+#include "X11Backend.h"
 
 #include <QGuiApplication>
 
@@ -34,7 +35,8 @@ int main(int argc, char** argv)
         std::cerr << "q7sim: cannot open the display\n";
         return 1;
     }
-    q7sim::Q7Sim sim(desktop, std::cout);
+    q7sim::X11Backend backend(desktop);
+    q7sim::Q7Sim sim(backend, std::cout);
     for (const std::string& file : scenarios) {
         std::ifstream in(file);
         if (!in) {

@@ -4,6 +4,7 @@
 // free, and the floater finds it by the configured title.
 
 #include "platform/x11/X11Desktop.h"
+#include "tests/app/floater/FloaterSite.h"
 #include "platform/x11/XResources.h"
 #include "toolkit/core/Settings.h"
 #include "tools/q7sim/Q7SimProcess.h"
@@ -33,7 +34,9 @@ protected:
         display = qEnvironmentVariable("TQ7_TEST_DISPLAY");
         if (display.isEmpty())
             GTEST_SKIP() << "TQ7_TEST_DISPLAY is not set (scripts/test.sh starts Xvfb)";
-        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(site.ok());
+        // The floater opens its journal at start: a demo site of its own.
+        ASSERT_TRUE(site.makeDemoSite());
         desktop = std::make_unique<platform::X11Desktop>(display.toUtf8().constData());
         ASSERT_TRUE(desktop->ok());
         const auto screen = desktop->windowRect(desktop->root());
@@ -44,22 +47,10 @@ protected:
         ASSERT_TRUE(sim->running());
         q7Title = "Q7 ocr " + std::to_string(getpid()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", display);
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("TQ7_REGISTRY_USER", dir.filePath("user.reg"));
-        env.insert("TQ7_REGISTRY_MACHINE", dir.filePath("machine.reg"));
-        env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-        env.insert("XDG_RUNTIME_DIR", dir.path());
-        statePath = dir.filePath("state.json");
     }
 
     void TearDown() override
     {
-        if (floater.state() != QProcess::NotRunning) {
-            floater.kill();
-            floater.waitForFinished(5000);
-        }
         if (sim)
             sim->quit();
         if (desktop && desktop->ok())
@@ -93,35 +84,16 @@ protected:
         ASSERT_TRUE(sim->sync());
     }
 
-    // The floater's settings: Q7's title and where the floater starts.
-    void writeSettings(int left, int top)
-    {
-        const std::string key =
-            std::string(toolkit::kSettingsRoot) + toolkit::InstallKeyFor(dir.path().toStdString()) + "Q7-Floater";
-        QFile file(dir.filePath("user.reg"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(("[" + key + "]\n\"Q7WindowTitle\"=\"" + q7Title + "\"\n\"Formleft\"=\"" +
-                    std::to_string(left) + "\"\n\"Formtop\"=\"" + std::to_string(top) + "\"\n")
-                       .c_str());
-    }
-
+    // Q7's title and where the floater starts.
     void startFloater(int left, int top)
     {
-        writeSettings(left, top);
-        floater.setProcessEnvironment(env);
-        floater.setWorkingDirectory(dir.path());
-        floater.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        floater.start(QString(TQ7_BINARY_DIR) + "/app/q7floater", {"--state-file", statePath});
-        ASSERT_TRUE(floater.waitForStarted(5000));
+        site.writeSetting("Q7-Floater", "Q7WindowTitle", q7Title);
+        site.writeSetting("Q7-Floater", "Formleft", std::to_string(left));
+        site.writeSetting("Q7-Floater", "Formtop", std::to_string(top));
+        ASSERT_TRUE(site.startFloater());
     }
 
-    QJsonObject state()
-    {
-        QFile f(statePath);
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(f.readAll()).object();
-    }
+    QJsonObject state() { return site.state(); }
 
     // Waits until the floater follows number, read by recognition, with the
     // lamp shown in the colour given.
@@ -150,14 +122,11 @@ protected:
     }
 
     QString display;
-    QTemporaryDir dir;
-    QProcessEnvironment env;
-    QString statePath;
+    floater_test::FloaterSite site{qEnvironmentVariable("TQ7_TEST_DISPLAY")};
     std::string q7Title;
     std::string savedResources;
     std::unique_ptr<platform::X11Desktop> desktop;
     std::unique_ptr<q7sim::Q7SimProcess> sim;
-    QProcess floater;
 };
 
 } // namespace

@@ -106,8 +106,9 @@ bool FloaterSite::click(int x, int y, int count)
     const QJsonObject g = state()["geometry"].toObject();
     const QString px = QString::number(g["x"].toInt() + x), py = QString::number(g["y"].toInt() + y);
     // Without a window manager nothing keeps the floater on top: raise it first,
-    // so windows of tests running beside us cannot take the click.
-    return run("xdotool", {"search", "--class", "^TQ7FloaterFrmOrvana$", "windowraise", "mousemove", "--sync",
+    // so windows of tests running beside us cannot take the click. No --sync:
+    // it waits for ever when the pointer is there already.
+    return run("xdotool", {"search", "--class", "^TQ7FloaterFrmOrvana$", "windowraise", "mousemove",
                            px, py, "click", "--repeat", QString::number(count), "--delay", "60", "1"}) == 0;
 }
 

@@ -7,8 +7,9 @@
 #include "floater/X11MessageFilter.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/XResources.h"
-#include "toolkit/Dialogs.h"
 #include "app/database/DatabaseStartup.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Progress.h"
 #include "toolkit/core/ToolkitPaths.h"
 #include "toolkit/db/JournalConnection.h"
 #include "toolkit/db/PowerEvents.h"
@@ -75,6 +76,13 @@ int main(int argc, char** argv)
     for (const std::string& a : cl.args)
         args << QString::fromStdString(a);
     toolkit::ChooseDataProviderFile(args, QString::fromStdString(toolkit::Paths().ProgramDir));
+    if (onX11) {
+        // Long work hands its status to the suite's progress program when it runs.
+        toolkit::ProgressProgramSetup progress;
+        progress.arguments = cl.args;
+        progress.applicationWindow = appWindow;
+        toolkit::InitProgress(qtDesktop.get(), progress);
+    }
     toolkit::PowerEventHandler power;
     power.listenToLogind();
     app::FloaterDatabases databases;

@@ -3,6 +3,7 @@
 #include "ocr/core/CaptionOcr.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include <stdexcept>
 #include <vector>
@@ -235,6 +236,24 @@ bool Q7Sim::run(const std::string& line)
         replies_ << "error: " << e.what() << std::endl;
     }
     backend_.afterCommand();
+    return true;
+}
+
+bool RunScenarioFiles(Q7Sim& sim, const std::vector<std::string>& files, std::ostream& errors, bool* quit)
+{
+    *quit = false;
+    for (const std::string& file : files) {
+        std::ifstream in(file);
+        if (!in) {
+            errors << "q7sim: cannot read " << file << "\n";
+            return false;
+        }
+        for (std::string line; std::getline(in, line);)
+            if (!sim.run(line)) {
+                *quit = true;
+                return false;
+            }
+    }
     return true;
 }
 

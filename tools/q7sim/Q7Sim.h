@@ -118,4 +118,8 @@ private:
     int topCount_ = 0;
 };
 
+// Runs the scenario files in order. False after "quit" (*quit set) or when a
+// file cannot be read (reported on errors).
+bool RunScenarioFiles(Q7Sim& sim, const std::vector<std::string>& files, std::ostream& errors, bool* quit);
+
 } // namespace q7sim

@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <unistd.h>
 
@@ -37,16 +36,9 @@ int main(int argc, char** argv)
     }
     q7sim::X11Backend backend(desktop);
     q7sim::Q7Sim sim(backend, std::cout);
-    for (const std::string& file : scenarios) {
-        std::ifstream in(file);
-        if (!in) {
-            std::cerr << "q7sim: cannot read " << file << "\n";
-            return 1;
-        }
-        for (std::string line; std::getline(in, line);)
-            if (!sim.run(line))
-                return 0;
-    }
+    bool quit = false;
+    if (!q7sim::RunScenarioFiles(sim, scenarios, std::cerr, &quit))
+        return quit ? 0 : 1;
     for (std::string line; std::getline(std::cin, line);)
         if (!sim.run(line))
             return 0;

@@ -14,7 +14,6 @@
 #include <io.h>
 
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -65,16 +64,9 @@ int main(int argc, char** argv)
     q7sim::Win32Backend backend;
     q7sim::Q7Sim sim(backend, std::cout);
     runner.sim = &sim;
-    for (const std::string& file : scenarios) {
-        std::ifstream in(file);
-        if (!in) {
-            std::cerr << "q7sim: cannot read " << file << "\n";
-            return 1;
-        }
-        for (std::string line; std::getline(in, line);)
-            if (!sim.run(line))
-                return 0;
-    }
+    bool quit = false;
+    if (!q7sim::RunScenarioFiles(sim, scenarios, std::cerr, &quit))
+        return quit ? 0 : 1;
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;

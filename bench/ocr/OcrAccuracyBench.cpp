@@ -206,14 +206,3 @@ BENCHMARK(BM_OurAccuracy)->DenseRange(0, 3)->Iterations(1)->Unit(benchmark::kMil
 BENCHMARK(BM_TesseractAccuracy)->DenseRange(0, 3)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -30,14 +30,20 @@ public:
     int show(DialogKind kind, const QString& title, const QString& text,
              const QStringList& buttons) override
     {
+        return showWithDefault(kind, title, text, buttons, 0);
+    }
+
+    int showWithDefault(DialogKind kind, const QString& title, const QString& text, const QStringList& buttons,
+                        int defaultButton) override
+    {
         static const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning,
                                                   QMessageBox::Critical, QMessageBox::Question};
         QMessageBox box(icons[static_cast<int>(kind)], title, displayText(text));
         QList<QAbstractButton*> added;
         for (const QString& caption : buttons)
             added << box.addButton(caption, QMessageBox::AcceptRole);
-        if (!added.isEmpty())
-            box.setDefaultButton(static_cast<QPushButton*>(added.first()));
+        if (defaultButton >= 0 && defaultButton < added.size())
+            box.setDefaultButton(static_cast<QPushButton*>(added[defaultButton]));
         box.exec();
         return static_cast<int>(added.indexOf(box.clickedButton()));
     }
@@ -82,10 +88,11 @@ QtDialogPresenter g_qtPresenter;
 DialogPresenter* g_presenter = &g_qtPresenter;
 
 int ask(DialogKind kind, const QString& title, const QString& text,
-        const QStringList& buttons, const QList<int>& results)
+        const QStringList& buttons, const QList<int>& results, int defaultButton = 0)
 {
     EndProgress(true);
-    const int index = g_presenter->show(kind, title, text, buttons);
+    const int index = defaultButton == 0 ? g_presenter->show(kind, title, text, buttons)
+                                         : g_presenter->showWithDefault(kind, title, text, buttons, defaultButton);
     // Closing the dialog counts as its last button (No or Cancel).
     return index >= 0 && index < results.size() ? results[index] : results.last();
 }
@@ -160,10 +167,10 @@ void ShowError(const QString& text)
     ask(DialogKind::Error, g_texts.error, RewordRowNotFound(text), {g_texts.ok}, {mrOk});
 }
 
-int AskYesNo(const QString& text)
+int AskYesNo(const QString& text, DefaultAnswer defaultAnswer)
 {
     return ask(DialogKind::Confirmation, g_texts.confirm, text, {g_texts.yes, g_texts.no},
-               {mrYes, mrNo});
+               {mrYes, mrNo}, defaultAnswer == DefaultAnswer::No ? 1 : 0);
 }
 
 int AskYesNoCancel(const QString& text)

@@ -27,6 +27,13 @@ public:
     virtual ~DialogPresenter() = default;
     virtual int show(DialogKind kind, const QString& title, const QString& text,
                      const QStringList& buttons) = 0;
+    // The same with another button as the default.
+    virtual int showWithDefault(DialogKind kind, const QString& title, const QString& text,
+                                const QStringList& buttons, int defaultButton)
+    {
+        (void)defaultButton;
+        return show(kind, title, text, buttons);
+    }
     virtual void balloon(const QString& title, const QString& text, QWidget* control,
                          const QPoint& at) = 0;
 };
@@ -41,7 +48,8 @@ void LocalizeDialogTexts();
 void ShowInfo(const QString& text);
 void ShowWarning(const QString& text);
 void ShowError(const QString& text);
-int AskYesNo(const QString& text);
+enum class DefaultAnswer { Yes, No };
+int AskYesNo(const QString& text, DefaultAnswer defaultAnswer = DefaultAnswer::Yes);
 int AskYesNoCancel(const QString& text);
 
 void ShowBalloonHint(const QString& text, QWidget* control);

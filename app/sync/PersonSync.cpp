@@ -385,7 +385,8 @@ int TPersonSync::sync(const QString& plain, const QString& hyphenated, bool quie
     }
     if (!quiet && ctx_.askBeforeUpdate &&
         toolkit::AskYesNo(toolkit::Translate(QStringLiteral(
-            "Patientens adressuppgifter har ändrats!\r\rVill du uppdatera Orvanas databas med uppgifter från Q7?"))) !=
+            "Patientens adressuppgifter har ändrats!\r\rVill du uppdatera Orvanas databas med uppgifter från Q7?")),
+                          toolkit::DefaultAnswer::No) !=
             toolkit::mrYes) {
         toolkit::RollbackTransaction(ctx_.journal);
         return patientnr;

@@ -123,3 +123,21 @@ TEST(PrepareForm, FormatsAndStyleWidening)
     }
     SetActiveStyleName("Windows");
 }
+
+TEST_F(DialogsTest, QuestionWithNoAsTheDefault)
+{
+    struct DefaultRecorder : RecordingPresenter {
+        int defaultButton = -1;
+        int showWithDefault(DialogKind kind, const QString& title, const QString& text, const QStringList& buttons,
+                            int def) override
+        {
+            defaultButton = def;
+            return show(kind, title, text, buttons);
+        }
+    } recorder;
+    setDialogPresenter(&recorder);
+    recorder.answer = 1;
+    EXPECT_EQ(AskYesNo("Uppdatera?", DefaultAnswer::No), mrNo);
+    EXPECT_EQ(recorder.defaultButton, 1);
+    EXPECT_EQ(recorder.shown.back().buttons, (QStringList{"Ja", "Nej"}));
+}

@@ -7,6 +7,7 @@
 #include "toolkit/core/Settings.h"
 
 #include <QCoreApplication>
+#include <QAction>
 #include <QMenu>
 #include <QPushButton>
 
@@ -128,8 +129,7 @@ void FloaterLookup::showCounts(const app::PatientRow& row)
             return failed(error);
         stored = *count;
     }
-    // DICOM objects are counted once the DICOM subsystem is in.
-    const int dicom = 0;
+    const int dicom = switches_.dicomEnabled && dicom_ ? dicom_->GetDicomDataSetCount(row.personnr) : 0;
     window_.setCountLabel("Antal bilder: " + QString::number(stored + dicom));
     if (stored + dicom < 1) {
         window_.setModalityRowVisible(false);
@@ -156,10 +156,46 @@ void FloaterLookup::showCounts(const app::PatientRow& row)
         }
         window_.tile(5)->setCaption(QString::number(dicom));
     }
-    window_.setModalityRowVisible(false);
+    if (window_.optionChecked(Option::ShowDICOMInfo) && dicom > 0)
+        showModalities(row);
+    else
+        window_.setModalityRowVisible(false);
     if (!switches_.useOnlyDicom)
         for (int i = 0; i < 6; ++i)
             ColorCountTile(window_.tile(i));
+}
+
+void FloaterLookup::showModalities(const app::PatientRow& row)
+{
+    window_.setModalityRowVisible(true);
+    dicomList_.Close();
+    dicomList_.SetSQL({"SELECT Modality, StudyDate, SOPInstanceUID, DICOMSERVER FROM DICOM", "WHERE Modality = '"});
+    if (window_.showCount())
+        window_.orvanaButton()->setText(window_.orvanaButton()->text() + ", " + QString::number(++antalFillDataset_));
+    dicomList_.Open();
+    dicom_->FillDataset(row.personnr, {}, dicomList_);
+    const bool listPictures = switches_.AllowFloaterReadPics && !locked_;
+    for (int i = 0; i < dicomList_.RecordCount(); ++i) {
+        const QString modality = dicomList_.Value(i, "Modality");
+        CountTile* tile = window_.modalityTile(modality);
+        if (!tile) {
+            tile = window_.addModalityTile(modality);
+            QObject::connect(tile, &CountTile::doubleClicked, tile,
+                             [this, modality] { ModalityTileDoubleClick(modality); });
+        }
+        if (listPictures) {
+            // Opening a DICOM object comes with the image sources.
+            QAction* item = tile->menu()->addAction(dicomList_.Value(i, "StudyDate"));
+            item->setToolTip(dicomList_.Value(i, "SOPInstanceUID"));
+        }
+        tile->setCaption(QString::number(tile->caption().toInt() + 1));
+        ColorCountTile(tile);
+    }
+}
+
+void FloaterLookup::ModalityTileDoubleClick(const QString& modality)
+{
+    sendToOrvana(window_.messages().setActiveBildflik, -1, true, 0, ("Modality - " + modality).toStdString());
 }
 
 int FloaterLookup::syncPerson(const QString& personnr)
@@ -168,13 +204,13 @@ int FloaterLookup::syncPerson(const QString& personnr)
 }
 
 OrvanaSendResult FloaterLookup::sendToOrvana(platform::MessageId msg, std::int64_t wParam, bool startAllowed,
-                                             std::int64_t lParam)
+                                             std::int64_t lParam, const std::string& text)
 {
     if (!desktop_)
         return OrvanaSendResult::NotRunning;
     const OrvanaStart start{window_.orvanaDirPrefix(), window_.lastLookedUp().toStdString(),
                             toolkit::ReadSettingOrDefault("Q7FloaterOrvana", "OrvanaStartParameters", "")};
-    return SendToOrvana(*desktop_, msg, wParam, startAllowed, "", lParam, start);
+    return SendToOrvana(*desktop_, msg, wParam, startAllowed, text, lParam, start);
 }
 
 void FloaterLookup::BitBtn1Click()

@@ -4,6 +4,7 @@
 // menus, pushes a new patient to Orvana when asked to, and keeps the patient
 // query that "Gå till Orvana" and the tiles work from.
 
+#include "DicomImageManager.h"
 #include "FloaterMessages.h"
 #include "OrvanaCommands.h"
 #include "PersonSync.h"
@@ -26,6 +27,8 @@ public:
     // The journal the queries run on and the site's switches.
     void setJournal(QSqlDatabase journal, const app::SiteSwitches& switches);
     void setPersonSync(PersonSync* sync) { sync_ = sync; }
+    // The DICOM image manager; none while the site has no DICOM.
+    void setDicomManager(DicomImageManager* manager) { dicom_ = manager; }
     // Opens a picture from a tile menu (the image editor's factory).
     void setPictureOpener(std::function<void(const QString& path, int bildflik)> open)
     {
@@ -38,6 +41,8 @@ public:
     void BitBtn1Click();
     // A double-click on a category tile (BILDFLIK 0-4).
     void CategoryTileDoubleClick(int bildflik);
+    // A double-click on a modality tile: Orvana shows that modality.
+    void ModalityTileDoubleClick(const QString& modality);
 
     struct PatientQuery {
         bool open = false;
@@ -52,15 +57,19 @@ private:
     bool runPatientQuery(const QString& number);
     void showOnePatient(const app::PatientRow& row, bool pushAllowed);
     void showCounts(const app::PatientRow& row);
+    void showModalities(const app::PatientRow& row);
     int syncPerson(const QString& personnr);
     OrvanaSendResult sendToOrvana(platform::MessageId msg, std::int64_t wParam, bool startAllowed,
-                                  std::int64_t lParam = 0);
+                                  std::int64_t lParam = 0, const std::string& text = {});
 
     TQ7FloaterFrmOrvana& window_;
     platform::Desktop* desktop_;
     QSqlDatabase journal_;
     app::SiteSwitches switches_;
     PersonSync* sync_ = nullptr;
+    DicomImageManager* dicom_ = nullptr;
+    images::TKxVirtualTable dicomList_;
+    int antalFillDataset_ = 0;
     std::function<void(const QString&, int)> openPicture_;
     PatientQuery query_;
     int lastPushed_ = 0;

@@ -631,6 +631,25 @@ void TQ7FloaterFrmOrvana::clearModalityTiles()
 {
     qDeleteAll(modalityRow_->findChildren<CountTile*>(Qt::FindDirectChildrenOnly));
 }
+
+CountTile* TQ7FloaterFrmOrvana::modalityTile(const QString& modality) const
+{
+    for (CountTile* tile : modalityRow_->findChildren<CountTile*>(Qt::FindDirectChildrenOnly))
+        if (tile->toolTip() == modality)
+            return tile;
+    return nullptr;
+}
+
+CountTile* TQ7FloaterFrmOrvana::addModalityTile(const QString& modality)
+{
+    const auto count = modalityRow_->findChildren<CountTile*>(Qt::FindDirectChildrenOnly).size();
+    auto* tile = new CountTile(modality, modalityRow_);
+    tile->setToolTip(modality);
+    tile->setCaption("0");
+    tile->move(static_cast<int>(count) * 40, 0);
+    tile->show();
+    return tile;
+}
 void TQ7FloaterFrmOrvana::setMessageText(const QString& text) { messageLabel_->setText(text); }
 
 void TQ7FloaterFrmOrvana::bringToFront(Layer layer)

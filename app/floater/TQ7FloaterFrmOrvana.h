@@ -99,6 +99,10 @@ public:
     void setCountColor(const QColor& color);
     // Removes every modality tile.
     void clearModalityTiles();
+    // The modality tile whose hint is the modality, or none.
+    CountTile* modalityTile(const QString& modality) const;
+    // A new tile at the end of the modality row, like the "Dicom" tile.
+    CountTile* addModalityTile(const QString& modality);
     bool compactLineVisible() const;
     bool modalityRowVisible() const;
     void setModalityRowVisible(bool visible);

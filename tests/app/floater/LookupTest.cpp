@@ -1,6 +1,7 @@
 // The patient lookup and the commands to Orvana, on SQLite and PostgreSQL.
 
 #include "app/database/JournalSchema.h"
+#include "app/floater/CountTile.h"
 #include "app/floater/FloaterLookup.h"
 #include "app/floater/TQ7FloaterFrmOrvana.h"
 #include "platform/memory/MemoryDesktop.h"
@@ -31,6 +32,26 @@ struct RecordingSync : PersonSync {
         if (onCall)
             onCall(personnr);
         return result;
+    }
+};
+
+struct FakeDicom : DicomImageManager {
+    std::vector<std::pair<QString, QString>> objects; // modality, study date
+    QString askedFor;
+    int GetDicomDataSetCount(const QString& patientId) override
+    {
+        askedFor = patientId;
+        return static_cast<int>(objects.size());
+    }
+    void FillDataset(const QString&, const QStringList&, images::TKxVirtualTable& table) override
+    {
+        int n = 0;
+        for (const auto& [modality, date] : objects) {
+            const int row = table.Append();
+            table.SetValue(row, "Modality", modality);
+            table.SetValue(row, "StudyDate", date);
+            table.SetValue(row, "SOPInstanceUID", "1.2.3." + QString::number(++n));
+        }
     }
 };
 
@@ -298,6 +319,46 @@ TEST_P(LookupTest, GoToOrvanaForAMissingPatientAsksFirst)
     lookup().BitBtn1Click();
     EXPECT_EQ(sync.calls.size(), 1u);
     EXPECT_EQ(desktop.sent.size(), 1u);
+}
+
+TEST_P(LookupTest, DicomObjectsCountAndFillTheModalityRow)
+{
+    FakeDicom dicom;
+    dicom.objects = {{"CR", "20240101"}, {"IO", "20240102"}, {"CR", "20240103"}};
+    switches.dicomEnabled = true;
+    lookup().setJournal(db, switches);
+    lookup().setDicomManager(&dicom);
+    window->show();
+    patient(5, "19121212-1212", "Tolvan", "Tolvansson");
+    picture(1, 5, 3);
+    picture(2, 5, 3);
+    lookup().LookupPatient("19121212-1212", true);
+    EXPECT_EQ(dicom.askedFor, "19121212-1212");
+    EXPECT_EQ(window->countLabel(), "Antal bilder: 5");
+    EXPECT_EQ(window->tile(5)->caption(), "3");
+    ASSERT_TRUE(window->modalityRowVisible());
+    EXPECT_EQ(window->height(), 138);
+    CountTile* cr = window->modalityTile("CR");
+    CountTile* io = window->modalityTile("IO");
+    ASSERT_TRUE(cr && io);
+    EXPECT_EQ(cr->caption(), "2");
+    EXPECT_EQ(io->caption(), "1");
+    EXPECT_EQ(cr->color(), QColor(0, 255, 0));
+    ASSERT_EQ(cr->menu()->actions().size(), 2);
+    EXPECT_EQ(cr->menu()->actions()[1]->text(), "20240103");
+    EXPECT_EQ(cr->menu()->actions()[1]->toolTip(), "1.2.3.3");
+
+    emit cr->doubleClicked();
+    EXPECT_EQ(desktop.sent.back().message.id, window->messages().setActiveBildflik);
+    EXPECT_EQ(desktop.sent.back().message.wParam, -1);
+    EXPECT_EQ(desktop.sent.back().atomText, "Modality - CR");
+
+    // The next lookup rebuilds the row; without "Visa separat Dicom-info" it stays hidden.
+    window->optionAction(Option::ShowDICOMInfo)->trigger();
+    lookup().LookupPatient("19121212-1212", true);
+    EXPECT_FALSE(window->modalityRowVisible());
+    EXPECT_EQ(window->modalityTile("CR"), nullptr);
+    EXPECT_EQ(window->tile(5)->caption(), "3");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, LookupTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),

@@ -1,12 +1,10 @@
 // The tracking pass against q7sim on a real X server (Xvfb from the test
-// script). Tests run in parallel on one display, so each gives its Q7 window
-// and dialogs titles of its own and finds Q7 by the configured exact title.
+// script).
 
-#include "../app/TrackingDoubles.h"
+#include "../app/Q7SimTracking.h"
 
 #include "platform/Utf8.h"
 #include "platform/x11/X11Desktop.h"
-#include "tools/q7sim/Q7SimProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +23,7 @@ namespace {
 const std::string A = "19121212-1212";
 const std::string B = "19340506-7890";
 
-class X11Tracking : public ::testing::Test {
+class X11Tracking : public ::testing::Test, protected Q7SimTracking {
 protected:
     void SetUp() override
     {
@@ -38,22 +36,9 @@ protected:
         ASSERT_TRUE(sim->running());
         const std::string tag = std::to_string(getpid()) + "-" +
                                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        options.Q7WindowTitle = "Q7 test " + tag;
-        options.EkonomiSearchString = "Betalning " + tag;
+        useTitlesOf(tag);
         tracker = std::make_unique<ClinicWindowTracker>(*desktop, state, lookup, captions);
     }
-
-    // Q7 with one active document holding an edit control named "pnr".
-    void openQ7(const std::string& number)
-    {
-        sim->send("q7 " + options.Q7WindowTitle + "\n"
-                  "child doc mdi ThunderRT6FormDC Journal\n"
-                  "child name doc ThunderRT6TextBox Tolvan\n"
-                  "child pnr doc Edit " + number);
-        ASSERT_TRUE(sim->sync());
-    }
-
-    TrackingResult pass() { return tracker->Timer3Timer(options); }
 
     WindowId q7Window()
     {
@@ -64,12 +49,6 @@ protected:
     }
 
     std::unique_ptr<X11Desktop> desktop;
-    std::unique_ptr<q7sim::Q7SimProcess> sim;
-    TrackingOptions options;
-    TrackingState state;
-    RecordingLookup lookup{state};
-    NoCaptionReader captions;
-    std::unique_ptr<ClinicWindowTracker> tracker;
 };
 
 TEST_F(X11Tracking, FollowsQ7FromPatientToPatientAndNoticesItQuit)

@@ -275,7 +275,9 @@ void ClinicWindowTracker::follow(const std::string& previousNumber)
     state_.PersonFound = true;
     // Copied: the lookup may change the candidate list while it runs.
     const std::string number = state_.candidates.front();
-    if (number != previousNumber) {
+    // The lookup stores the number hyphenated: compare in that form, or a
+    // number shown without its hyphen would be looked up on every pass.
+    if (toolkit::NumberForLookup(number) != previousNumber) {
         lookedUp_ = number;
         lookup_.LookupPatient(number, true);
     }

@@ -23,12 +23,14 @@ constexpr int kKlinikNr = 0; // the floater's clinic number
 FloaterLookup::FloaterLookup(TQ7FloaterFrmOrvana& window, platform::Desktop* desktop)
     : window_(window), desktop_(desktop)
 {
+    recovery_.onRestored([this] { connectionRestored(); });
 }
 
 void FloaterLookup::setJournal(QSqlDatabase journal, const app::SiteSwitches& switches)
 {
     journal_ = journal;
     switches_ = switches;
+    recovery_.setConnection(journal);
 }
 
 void FloaterLookup::LookupPatient(const std::string& text, bool pushAllowed)
@@ -44,15 +46,27 @@ void FloaterLookup::LookupPatient(const std::string& text, bool pushAllowed)
     state.PersonFound = true;
     window_.setLastLookedUp(QString::fromStdString(number));
     const QString current = QString::fromStdString(number);
+    pushPending_ = pushAllowed;
+    forgetShownPatient(current);
 
-    if (!runPatientQuery(current))
-        return;
+    // LIKE wildcards are never part of a number; looked up they would match
+    // other patients.
+    if (number.find_first_of("%_") != std::string::npos) {
+        query_ = {};
+        showNoPatient(toolkit::Translate("Ogiltigt personnummer"));
+    } else if (runPatientQuery(current)) {
+        showQueryResult(current, pushAllowed);
+    }
+    window_.publishState();
+}
+
+void FloaterLookup::showQueryResult(const QString& current, bool pushAllowed)
+{
     if (window_.optionChecked(Option::ChangePatInOrvanaRealtime) && query_.rows.empty()) {
         syncPerson(current);
         if (!runPatientQuery(current))
             return;
     }
-
     if (query_.rows.empty()) {
         window_.setPatientBar(app::LockState::Normal);
         window_.setPatientLabel(current);
@@ -69,10 +83,66 @@ void FloaterLookup::LookupPatient(const std::string& text, bool pushAllowed)
         window_.setMessageText(toolkit::Translate("Det finns ") + QString::number(query_.rows.size()) +
                                toolkit::Translate(" pat med sökt persnr"));
         window_.bringToFront(Layer::Message);
+        window_.setTrayHint(window_.messageText());
     } else {
         showOnePatient(query_.rows.front(), pushAllowed);
     }
-    window_.publishState();
+}
+
+void FloaterLookup::forgetShownPatient(const QString& number)
+{
+    window_.setPatientBar(app::LockState::Normal);
+    window_.setPatientLabel(number);
+    window_.setMessageText(QString());
+    forgetCounts();
+    window_.setTrayHint(number);
+}
+
+void FloaterLookup::forgetCounts()
+{
+    window_.bringToFront(Layer::Message); // the category layer to the back
+    window_.setCountLabel("Antal bilder: 0");
+    window_.setCountColor(kSilver);
+    for (int i = 0; i < 6; ++i) {
+        CountTile* tile = window_.tile(i);
+        tile->setCaption("0");
+        ColorCountTile(tile);
+        tile->menu()->clear();
+    }
+    window_.clearModalityTiles();
+    window_.setModalityRowVisible(false);
+}
+
+void FloaterLookup::showNoPatient(const QString& message)
+{
+    window_.setPatientBar(app::LockState::Normal);
+    window_.setPatientLabel("(ingen hittad)");
+    window_.setMessageText(message);
+    window_.bringToFront(Layer::Message);
+    window_.setTrayHint(message);
+    window_.setTrayIcon(2);
+}
+
+bool FloaterLookup::queryFailed(const QString& lead, const QString& error)
+{
+    const bool lost = !app::ConnectionAnswers(journal_);
+    // One box per outage: the lookups while it lasts fail quietly.
+    if (!recovery_.active())
+        toolkit::ShowInfo(lead + "\r\r" + error);
+    if (!lost)
+        return false;
+    query_ = {};
+    showNoPatient(toolkit::Translate("Ingen förbindelse med journaldatabasen"));
+    recovery_.start();
+    return true;
+}
+
+void FloaterLookup::connectionRestored()
+{
+    // The patient Q7 shows now, which may not be the one that failed.
+    const std::string current = window_.trackingState().currentPersonalNumber;
+    if (!current.empty())
+        LookupPatient(current, pushPending_);
 }
 
 bool FloaterLookup::runPatientQuery(const QString& number)
@@ -81,12 +151,12 @@ bool FloaterLookup::runPatientQuery(const QString& number)
     QString error;
     auto rows = app::QueryPatients(journal_, query_.parameter, &error);
     if (!rows) {
-        // The display keeps what it showed; the query counts as not open.
         query_.open = false;
         query_.rows.clear();
-        toolkit::ShowInfo(toolkit::Translate("Det gick inte att öppna tabellen KUNDER!") + "\r\r" + error);
+        queryFailed(toolkit::Translate("Det gick inte att öppna tabellen KUNDER!"), error);
         return false;
     }
+    recovery_.stop();
     query_.open = true;
     query_.rows = std::move(*rows);
     return true;
@@ -96,37 +166,44 @@ void FloaterLookup::showOnePatient(const app::PatientRow& row, bool pushAllowed)
 {
     window_.setTrayIcon(1);
     window_.setPatientLabel(row.firstName + " " + row.lastName);
+    window_.setTrayHint(window_.patientLabel());
     QString error;
     const auto lock = app::QueryLockState(journal_, row.patientnr, kKlinikNr, QDateTime::currentDateTime(), &error);
     if (!lock) {
-        toolkit::ShowInfo(toolkit::Translate("Det gick inte att öppna tabellen KUNDER!") + "\r\r" + error);
+        queryFailed(toolkit::Translate("Det gick inte att öppna tabellen KUNDER!"), error);
         return;
     }
     locked_ = *lock == app::LockState::Locked;
     window_.setPatientBar(*lock);
 
-    showCounts(row);
+    if (!showCounts(row))
+        return; // the connection is gone
     QCoreApplication::processEvents();
 
     if (window_.optionChecked(Option::ChangePatInOrvanaRealtime) && pushAllowed && row.patientnr != lastPushed_) {
+        // A failed sync (-1) names no patient: nothing is pushed, the next lookup tries again.
         const int result = syncPerson(QString::fromStdString(window_.trackingState().currentPersonalNumber));
-        sendToOrvana(window_.messages().setActivePatient, result, false);
-        lastPushed_ = row.patientnr;
+        if (result >= 0) {
+            sendToOrvana(window_.messages().setActivePatient, result, false);
+            lastPushed_ = row.patientnr;
+        }
     }
     window_.setTrayHint(window_.patientLabel() + "\r" + window_.countLabel());
 }
 
-void FloaterLookup::showCounts(const app::PatientRow& row)
+bool FloaterLookup::showCounts(const app::PatientRow& row)
 {
-    const auto failed = [](const QString& error) {
-        toolkit::ShowInfo(toolkit::Translate("Det gick inte att kontrollera antal Bilder!") + "\r\r" + error);
-    };
     QString error;
+    // Counts half read are no counts: the tiles go back to empty.
+    const auto failed = [&] {
+        forgetCounts();
+        return !queryFailed(toolkit::Translate("Det gick inte att kontrollera antal Bilder!"), error);
+    };
     int stored = 0;
     if (!switches_.useOnlyDicom) {
         const auto count = app::QueryImageCount(journal_, row.patientnr, &error);
         if (!count)
-            return failed(error);
+            return failed();
         stored = *count;
     }
     const int dicom = switches_.dicomEnabled && dicom_ ? dicom_->GetDicomDataSetCount(row.personnr) : 0;
@@ -136,17 +213,17 @@ void FloaterLookup::showCounts(const app::PatientRow& row)
         window_.setMessageText(toolkit::Translate("Inga bilder sparade i Orvana"));
         window_.bringToFront(Layer::Message);
         window_.setCountColor(kSilver);
-        return;
+        return true;
     }
     window_.setCountColor(kLime);
     if (!window_.optionChecked(Option::ShowPatInfo))
-        return;
+        return true;
     window_.bringToFront(Layer::Category);
     if (!switches_.useOnlyDicom) {
         for (int bildflik = 0; bildflik < 5; ++bildflik) {
             const auto rows = app::QueryCategoryImages(journal_, row.patientnr, bildflik, &error);
             if (!rows)
-                return failed(error);
+                return failed();
             CountTile* tile = window_.tile(bildflik);
             tile->setCaption(QString::number(rows->size()));
             if (locked_)
@@ -163,6 +240,7 @@ void FloaterLookup::showCounts(const app::PatientRow& row)
     if (!switches_.useOnlyDicom)
         for (int i = 0; i < 6; ++i)
             ColorCountTile(window_.tile(i));
+    return true;
 }
 
 void FloaterLookup::showModalities(const app::PatientRow& row)
@@ -221,13 +299,23 @@ void FloaterLookup::BitBtn1Click()
         return;
     }
     const QString last = window_.lastLookedUp();
+    // Orvana is sent a patient only when the sync could say which one it is.
+    const auto sendSynced = [&](const QString& personnr) {
+        const int patientnr = syncPerson(personnr);
+        if (patientnr < 0) {
+            toolkit::ShowInfo(toolkit::Translate("Det gick inte att öppna aktuell patient!") + "\r\r" +
+                              toolkit::Translate("Personuppgifterna kunde inte hämtas från Q7."));
+            return;
+        }
+        sendToOrvana(setActivePatient, patientnr, true);
+    };
     if (query_.rows.empty()) {
         if (!window_.optionChecked(Option::AskIfNotPatFound) ||
             toolkit::AskYesNo(toolkit::Translate("Patienten finns ej i Orvana!\r\rVill du lägga till den?")) ==
                 toolkit::mrYes)
-            sendToOrvana(setActivePatient, syncPerson(last), true);
+            sendSynced(last);
     } else if (query_.rows.size() == 1) {
-        sendToOrvana(setActivePatient, syncPerson(query_.rows.front().personnr), true);
+        sendSynced(query_.rows.front().personnr);
     }
     LookupPatient(last.toStdString(), true);
 }

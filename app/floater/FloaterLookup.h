@@ -9,6 +9,7 @@
 #include "OrvanaCommands.h"
 #include "PersonSync.h"
 #include "app/core/Tracking.h"
+#include "app/database/ConnectionRecovery.h"
 #include "app/database/DatabaseStartup.h"
 #include "app/database/JournalQueries.h"
 
@@ -37,6 +38,11 @@ public:
 
     void LookupPatient(const std::string& text, bool pushAllowed) override;
 
+    // While the journal connection is being brought back; the pauses between
+    // tries (tests shorten them).
+    bool reconnecting() const { return recovery_.active(); }
+    void setReconnectBackoff(app::Backoff backoff) { recovery_.setBackoff(backoff); }
+
     // "Gå till Orvana", the tray item and a double-click on the count box.
     void BitBtn1Click();
     // A double-click on a category tile (BILDFLIK 0-4).
@@ -55,8 +61,19 @@ public:
 
 private:
     bool runPatientQuery(const QString& number);
+    // Takes away everything shown about the patient before this one.
+    void forgetShownPatient(const QString& number);
+    void forgetCounts();
+    // The display as when no patient is found, with the message.
+    void showNoPatient(const QString& message);
+    // A failed query: said once per outage; a lost connection blanks the
+    // display and is brought back in the background.
+    bool queryFailed(const QString& lead, const QString& error);
+    void connectionRestored();
+    void showQueryResult(const QString& current, bool pushAllowed);
     void showOnePatient(const app::PatientRow& row, bool pushAllowed);
-    void showCounts(const app::PatientRow& row);
+    // False when the connection was lost on the way.
+    bool showCounts(const app::PatientRow& row);
     void showModalities(const app::PatientRow& row);
     int syncPerson(const QString& personnr);
     OrvanaSendResult sendToOrvana(platform::MessageId msg, std::int64_t wParam, bool startAllowed,
@@ -75,6 +92,8 @@ private:
     int lastPushed_ = 0;
     bool locked_ = false;
     int antalgangeriopenpatient_ = 0;
+    app::ConnectionRecovery recovery_;
+    bool pushPending_ = false; // the push allowance of the lookup that was cut off
 };
 
 } // namespace floater

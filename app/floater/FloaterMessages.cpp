@@ -69,7 +69,7 @@ std::string receivedPersonnr(platform::Desktop& desktop, std::int64_t lParam)
     if (lParam == 0)
         return {};
     const std::string text = desktop.atomName(static_cast<platform::AtomId>(lParam), 255);
-    return toolkit::IsHandOverNumber(text) ? text : std::string();
+    return toolkit::NumberFromHandOver(text).value_or(std::string());
 }
 
 } // namespace floater

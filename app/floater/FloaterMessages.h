@@ -44,8 +44,8 @@ enum class HandOver { NoFloater, Delivered, Failed };
 // hands it the personal number of the command line (SET_ACTIVE_PERSONNR).
 HandOver handOverToRunningFloater(platform::Desktop& desktop, const std::vector<std::string>& args);
 
-// The number a received SET_ACTIVE_PERSONNR carries, or empty when the
-// message is to be ignored (no atom, or 5 characters or fewer after trimming).
+// The number a received SET_ACTIVE_PERSONNR carries, trimmed, or empty when
+// the message is to be ignored (no atom, or no whole personal number).
 std::string receivedPersonnr(platform::Desktop& desktop, std::int64_t lParam);
 
 } // namespace floater

@@ -336,6 +336,9 @@ void TQ7FloaterFrmOrvana::applyOption(Option option, bool on)
     case Option::ShowPatInfo:
         compactLine_->setVisible(!on);
         AdjustFloaterHeight();
+        // The tiles were not filled while the option was off.
+        if (on && !trackingState_.currentPersonalNumber.empty())
+            lookup_->LookupPatient(trackingState_.currentPersonalNumber, false);
         break;
     case Option::ShowDICOMInfo:
         setModalityRowVisible(on);
@@ -691,14 +694,20 @@ void TQ7FloaterFrmOrvana::setOcrLamp(bool visible, const QColor& fill, const QCo
 QJsonObject TQ7FloaterFrmOrvana::stateSnapshot() const
 {
     static const char* layers[] = {"message", "category", "batch"};
+    // A tile with the pictures its menu opens.
+    const auto tileState = [](const CountTile* t) {
+        QJsonArray menu;
+        for (const QAction* item : t->menu()->actions())
+            menu.append(item->text() + " " + item->toolTip());
+        return QJsonObject{{"title", t->title()}, {"caption", t->caption()},
+                           {"color", colorName(t->color())}, {"menu", menu}};
+    };
     QJsonArray tiles;
     for (const CountTile* t : tiles_)
-        tiles.append(QJsonObject{{"title", t->title()}, {"caption", t->caption()},
-                                 {"color", colorName(t->color())}});
+        tiles.append(tileState(t));
     QJsonArray modalities;
     for (const CountTile* t : modalityRow_->findChildren<CountTile*>())
-        modalities.append(QJsonObject{{"title", t->title()}, {"caption", t->caption()},
-                                      {"color", colorName(t->color())}});
+        modalities.append(tileState(t));
     const auto* lamp = static_cast<const OcrLamp*>(ocrLamp_);
     QJsonObject options;
     for (const OptionInfo& info : optionTable())

@@ -146,6 +146,21 @@ INSTANTIATE_TEST_SUITE_P(
                      s.desktop.add(0, "ThunderRT6FormDC", "Boka/Boka om - Berit (" + B + ")");
                  },
                  {"", {B}, {B}, false}},
+        Scenario{"BookingReferenceIsNoPersonalNumber",
+                 [](Q7Screen& s, auto&, auto&) {
+                     s.openQ7();
+                     s.control("Edit", A);
+                     s.desktop.add(0, "ThunderRT6FormDC", "Boka/Boka om - Tolvan (4217)");
+                 },
+                 {"", {A}, {A}, false}},
+        Scenario{"BookingNumberIsTestedBeforeTrimming",
+                 [](Q7Screen& s, auto&, auto&) {
+                     s.openQ7();
+                     s.control("Edit", A);
+                     s.desktop.add(0, "ThunderRT6FormDC", "Boka/Boka om - Berit ( " + B + ")");
+                     s.desktop.add(0, "ThunderRT6FormDC", "Patientbetalning          123");
+                 },
+                 {"", {A}, {A}, false}},
         Scenario{"ConfiguredSearchStrings",
                  [](Q7Screen& s, auto&, TrackingOptions& o) {
                      s.openQ7();
@@ -331,6 +346,23 @@ TEST(Tracking, SamePatientOnScreenIsLookedUpOnceUntilAPassFindsNobody)
     s.desktop.window(edit).text = B;
     tracker.Timer3Timer(options);
     EXPECT_EQ(lookup.calls, (std::vector<std::string>{A, B, B}));
+}
+
+TEST(Tracking, ANumberInADialogTitleIsLookedUpOnceWhateverItsForm)
+{
+    for (const std::string title : {"Boka/Boka om - Tolvan (191212121212)", "Boka/Boka om - Tolvan (19121212-1212)",
+                                    "Patientbetalning 19121212-1212"}) {
+        Q7Screen s;
+        s.openQ7();
+        s.desktop.add(0, "ThunderRT6FormDC", title);
+        TrackingState state;
+        RecordingLookup lookup(state);
+        NoCaptionReader captions;
+        ClinicWindowTracker tracker(s.desktop, state, lookup, captions);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(tracker.Timer3Timer(TrackingOptions()).personFound) << title;
+        EXPECT_EQ(lookup.calls, std::vector<std::string>{A}) << title;
+    }
 }
 
 TEST(Tracking, ClosingThePaymentDialogGoesBackToTheDocument)

@@ -74,6 +74,22 @@ TEST_F(X11Tracking, FollowsQ7FromPatientToPatientAndNoticesItQuit)
     EXPECT_EQ(lookup.calls, (std::vector<std::string>{A, B}));
 }
 
+TEST_F(X11Tracking, ABookingDialogsNumberIsLookedUpOnceAndAReferenceNever)
+{
+    openQ7(B);
+    sim->send("top book Dialog " + options.TidBokSearchString + " - Tolvan (191212121212)");
+    ASSERT_TRUE(sim->sync());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(pass().personFound);
+    EXPECT_EQ(lookup.calls, std::vector<std::string>{A});
+
+    // A booking number in brackets names no patient: the document is followed.
+    sim->send("close book\ntop ref Dialog " + options.TidBokSearchString + " - Tolvan (4217)");
+    ASSERT_TRUE(sim->sync());
+    EXPECT_EQ(pass().lookedUp, B);
+    EXPECT_EQ(lookup.calls, (std::vector<std::string>{A, B}));
+}
+
 TEST_F(X11Tracking, ActiveDocumentIsTheTopmostShownOneAndDialogsWin)
 {
     openQ7(A);

@@ -122,6 +122,18 @@ std::optional<std::string> NumberFromControlText(std::string_view text)
     return trimmed;
 }
 
+std::optional<std::string> WholePersonalNumber(std::string_view text)
+{
+    const bool plain = text.size() == kRecognisedNumberLength && text.find('-') == std::string_view::npos;
+    const bool hyphenated = text.size() == kControlNumberLength && text[8] == '-' &&
+                            text.find('-', 9) == std::string_view::npos;
+    if (!(plain || hyphenated) || !IsAcceptedPersonalNumber(text, text.size()))
+        return std::nullopt;
+    return InsertHyphen(text);
+}
+
+// Titles: the characters are tested as they stand, before any trimming, so a
+// title that only ends in digits is not taken for a number.
 std::optional<std::string> NumberFromBookingTitle(std::string_view title)
 {
     const std::string trimmed = TrimControl(std::string(title));
@@ -131,11 +143,9 @@ std::optional<std::string> NumberFromBookingTitle(std::string_view title)
     std::string inner = trimmed.substr(open + 1);
     if (!inner.empty())
         inner.pop_back(); // the closing bracket
-    inner = TrimControl(std::string(inner));
-    // An empty text passes the character test but names nobody.
-    if (inner.empty() || !IsPersonalNumberText(inner))
+    if (!IsPersonalNumberText(inner))
         return std::nullopt;
-    return inner;
+    return WholePersonalNumber(TrimControl(inner));
 }
 
 std::optional<std::string> NumberFromPaymentTitle(std::string_view title)
@@ -143,10 +153,10 @@ std::optional<std::string> NumberFromPaymentTitle(std::string_view title)
     const std::string trimmed = TrimControl(std::string(title));
     if (trimmed.size() <= kControlNumberLength)
         return std::nullopt;
-    std::string tail = TrimControl(trimmed.substr(trimmed.size() - kControlNumberLength));
-    if (tail.empty() || !IsPersonalNumberText(tail))
+    const std::string tail = trimmed.substr(trimmed.size() - kControlNumberLength);
+    if (!IsPersonalNumberText(tail))
         return std::nullopt;
-    return tail;
+    return WholePersonalNumber(TrimControl(tail));
 }
 
 std::optional<std::string> NumberFromRecognisedText(std::string_view text)
@@ -164,9 +174,12 @@ std::optional<std::string> NumberFromCommandLine(std::string_view parameter)
     return std::string(parameter);
 }
 
-bool IsHandOverNumber(std::string_view text)
+std::optional<std::string> NumberFromHandOver(std::string_view text)
 {
-    return TrimControl(std::string(text)).size() > 5;
+    const std::string trimmed = TrimControl(std::string(text));
+    if (!WholePersonalNumber(trimmed))
+        return std::nullopt;
+    return trimmed;
 }
 
 } // namespace toolkit

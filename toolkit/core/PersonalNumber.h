@@ -39,6 +39,10 @@ std::string LookupPattern(std::string_view number);
 std::string BirthDateText(std::string_view number);
 // What a lookup stores as the current personal number: prefix removed, hyphen inserted.
 std::string NumberForLookup(std::string_view text);
+// A whole number: 12 characters without a hyphen, or 13 with the hyphen before
+// the serial part, passing the character test and the date or special-number
+// test. Returns it hyphenated; nothing for any other text.
+std::optional<std::string> WholePersonalNumber(std::string_view text);
 
 // Per-source rules. Each returns the number to use, or nothing when the
 // source's text does not qualify.
@@ -47,9 +51,9 @@ std::string NumberForLookup(std::string_view text);
 // accepted 13-character number.
 std::optional<std::string> NumberFromControlText(std::string_view text);
 // Booking-dialog title: the text between the first "(" and the closing bracket
-// at the end; character test only.
+// at the end, when it is a whole number; hyphenated.
 std::optional<std::string> NumberFromBookingTitle(std::string_view title);
-// Payment-dialog title: its last 13 characters; character test only.
+// Payment-dialog title: its last 13 characters, when they are a whole number.
 std::optional<std::string> NumberFromPaymentTitle(std::string_view title);
 // Caption recognition: an accepted 12-character text, hyphenated.
 std::optional<std::string> NumberFromRecognisedText(std::string_view text);
@@ -57,7 +61,8 @@ std::optional<std::string> NumberFromRecognisedText(std::string_view text);
 // on the untrimmed text. Returns the untrimmed parameter (first instance looks
 // it up as given; a second instance trims it before handing it on).
 std::optional<std::string> NumberFromCommandLine(std::string_view parameter);
-// A number handed over by a second instance: more than 5 characters after trimming.
-bool IsHandOverNumber(std::string_view text);
+// A number handed over by a second instance: trimmed, and only when it is a
+// whole number (a booking reference or a LIKE wildcard must never be looked up).
+std::optional<std::string> NumberFromHandOver(std::string_view text);
 
 } // namespace toolkit

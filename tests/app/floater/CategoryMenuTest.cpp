@@ -40,6 +40,8 @@ TEST(CategoryMenu, ItemsCarryDateFileAndCategoryAndOpenThePicture)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(plain(Qt::blue).save(dir.filePath("5_1.jpg")));
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Swedish, QLocale::Sweden));
     QMenu menu;
     QString opened;
     int openedFlik = -1;
@@ -49,12 +51,13 @@ TEST(CategoryMenu, ItemsCarryDateFileAndCategoryAndOpenThePicture)
     });
     ASSERT_EQ(menu.actions().size(), 1);
     QAction* item = menu.actions().front();
-    EXPECT_EQ(item->text(), QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat));
+    EXPECT_EQ(item->text(), "2024-03-05"); // the Swedish short date
     EXPECT_EQ(item->toolTip(), dir.filePath("5_1.jpg"));
     EXPECT_EQ(item->data().toInt(), 3);
     item->trigger();
     EXPECT_EQ(opened, dir.filePath("5_1.jpg"));
     EXPECT_EQ(openedFlik, 3);
+    QLocale::setDefault(before);
 }
 
 TEST(CategoryMenu, MissingThumbnailIsMadeAndGivesTheIcon)

@@ -60,11 +60,13 @@ TEST(FloaterMessages, DeliverUsesAnAtomOnlyForRealText)
     EXPECT_FALSE(deliverMessage(d, 0, 7, 0, "x", 0));
 }
 
-TEST(FloaterMessages, ReceivedNumberNeedsMoreThanFiveCharacters)
+TEST(FloaterMessages, ReceivedNumberMustBeAWholePersonalNumber)
 {
     platform::MemoryDesktop d;
     EXPECT_EQ(receivedPersonnr(d, 0), "");
     EXPECT_EQ(receivedPersonnr(d, d.addAtom("  12345  ")), "");
-    EXPECT_EQ(receivedPersonnr(d, d.addAtom("123456")), "123456");
+    EXPECT_EQ(receivedPersonnr(d, d.addAtom("123456")), "");
+    EXPECT_EQ(receivedPersonnr(d, d.addAtom("%")), "");
+    EXPECT_EQ(receivedPersonnr(d, d.addAtom(" 191212121212 ")), "191212121212");
     EXPECT_EQ(receivedPersonnr(d, 999999), ""); // unknown atom
 }

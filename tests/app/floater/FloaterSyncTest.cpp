@@ -44,36 +44,47 @@ int typeClockPassword(toolkit::TInputForm& form)
 
 } // namespace
 
-TEST_F(FloaterSyncTest, UpdateAllRunsFromTheStartUpTimerWithTheBatchLayer)
+TEST_F(FloaterSyncTest, UpdateAllRunsFromTheStartUpTimerInsteadOfTracking)
 {
-    TQ7FloaterFrmOrvana w(&desktop, {"UPDATE_ALL"});
-    FloaterBatchView view(w);
-    int runs = 0;
-    w.setUpdateAll([&] {
-        ++runs;
-        view.beginBatch("Uppdaterar Orvanas databas, vänta...");
-        EXPECT_TRUE(w.busyOverlay()->isVisible());
-        EXPECT_EQ(w.busyOverlay()->text(), "Uppdaterar Orvanas databas, vänta...");
-        EXPECT_FALSE(w.countBox()->isVisible());
-        EXPECT_FALSE(w.orvanaButton()->isVisible());
-        EXPECT_EQ(w.frontLayer(), Layer::Batch);
-        view.addLogLine("Q7 to Orvana update started at nu");
-        view.showActive("19500101-1111", 1, 3, "Aktiv post: 1/3");
-        EXPECT_EQ(w.batchActiveLabel()->text(), "Aktiv post: 1/3");
-        EXPECT_EQ(w.batchProgress()->maximum(), 3);
-        EXPECT_EQ(w.batchProgress()->value(), 1);
-        EXPECT_EQ(w.patientLabel(), "19500101-1111");
-        view.addLogLine("Uppdaterat 19500101-1111");
-        EXPECT_EQ(view.logLines(), (QStringList{"Q7 to Orvana update started at nu", "Uppdaterat 19500101-1111"}));
-        view.endBatch();
-    });
+    // The argument in any case and anywhere on the line starts the run, once.
+    for (const QStringList& args : {QStringList{"update_all"}, QStringList{"-SHOWCOUNT", "x_Update_All"}}) {
+        TQ7FloaterFrmOrvana w(&desktop, args);
+        int runs = 0;
+        w.setUpdateAll([&] {
+            ++runs;
+            w.close();
+        });
+        w.show();
+        QElapsedTimer timer;
+        timer.start();
+        while (w.isVisible() && timer.elapsed() < 5000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        EXPECT_EQ(runs, 1) << args.join(' ').toStdString();
+    }
+}
+
+TEST_F(FloaterSyncTest, BatchViewTakesOverTheWindow)
+{
+    TQ7FloaterFrmOrvana w(&desktop, {});
     w.show();
-    QElapsedTimer timer;
-    timer.start();
-    while (runs == 0 && timer.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    EXPECT_EQ(runs, 1);
-    EXPECT_FALSE(w.isVisible()) << "the window closes at the end of the run";
+    w.batchLog()->addItem("from an earlier run");
+    FloaterBatchView view(w);
+    view.beginBatch("Uppdaterar");
+    EXPECT_TRUE(w.busyOverlay()->isVisible());
+    EXPECT_FALSE(w.countBox()->isVisible());
+    EXPECT_FALSE(w.orvanaButton()->isVisible());
+    EXPECT_EQ(w.frontLayer(), Layer::Batch);
+    EXPECT_EQ(w.batchLog()->count(), 0);
+    view.showActive("19500101-1111", 2, 3, "Aktiv post: 2/3");
+    EXPECT_EQ(w.batchProgress()->maximum(), 3);
+    EXPECT_EQ(w.batchProgress()->value(), 2);
+    EXPECT_EQ(w.patientLabel(), "19500101-1111");
+    EXPECT_EQ(w.stateSnapshot()["compactLine"].toString(), "19500101-1111");
+    view.addLogLine("a");
+    view.addLogLine("b");
+    EXPECT_EQ(view.logLines(), (QStringList{"a", "b"}));
+    view.endBatch();
+    EXPECT_FALSE(w.isVisible());
 }
 
 TEST_F(FloaterSyncTest, SystemRegisterOpensOnlyWithTheGestureAndThePassword)

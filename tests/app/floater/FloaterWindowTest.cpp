@@ -58,8 +58,14 @@ TEST_F(FloaterWindowTest, StartsWithTheEmptyFace)
                                    QStringLiteral("Övriga"), "Dicom"}));
     EXPECT_EQ(w.width(), 240);
     EXPECT_FALSE(w.modalityRowVisible());
-    // Missing start parameters are written empty.
-    EXPECT_EQ(toolkit::ReadSettingOrDefault("Q7FloaterOrvana", "OrvanaStartParameters", "x"), "x");
+    // Missing start parameters are written empty (an empty value reads as absent,
+    // so look at the stored value itself).
+    const std::string key = std::string(toolkit::kSettingsRoot) + toolkit::InstallKey() + "Q7FloaterOrvana";
+    for (const auto root : {toolkit::RegistryRoot::CurrentUser, toolkit::RegistryRoot::LocalMachine}) {
+        const auto stored = toolkit::registry().queryValue(root, key, "OrvanaStartParameters");
+        ASSERT_TRUE(stored.has_value());
+        EXPECT_EQ(toolkit::ReadRegistryText(root, key, "OrvanaStartParameters"), "");
+    }
     EXPECT_EQ(toolkit::ReadSetting("KlientSettings", "Style"), "Windows");
     const toolkit::TTervalenUser& user = toolkit::CurrentUser();
     EXPECT_TRUE(user.userTypeIsReadOnly);
@@ -67,6 +73,23 @@ TEST_F(FloaterWindowTest, StartsWithTheEmptyFace)
     EXPECT_FALSE(user.UserhasDeleteDicomDirRights);
     EXPECT_EQ(user.currentUserPersonnr, "Q7FloaterOrvana");
     EXPECT_EQ(user.CurrentUserType, toolkit::UserType::utOrdinary);
+}
+
+TEST_F(FloaterWindowTest, StoredStartParametersAreKept)
+{
+    toolkit::WriteSetting("Q7FloaterOrvana", "OrvanaStartParameters", "/AUTO");
+    TQ7FloaterFrmOrvana w(&desktop, {});
+    EXPECT_EQ(toolkit::ReadSetting("Q7FloaterOrvana", "OrvanaStartParameters"), "/AUTO");
+}
+
+TEST_F(FloaterWindowTest, ShowCountNeedsItsSwitchCharacter)
+{
+    struct Case { QString arg; bool on; } cases[] = {
+        {"-SHOWCOUNT", true}, {"/showcount", true}, {"SHOWCOUNT", false}, {"--SHOWCOUNT", false}};
+    for (const auto& c : cases) {
+        TQ7FloaterFrmOrvana w(&desktop, {c.arg});
+        EXPECT_EQ(w.showCount(), c.on) << c.arg.toStdString();
+    }
 }
 
 TEST_F(FloaterWindowTest, MenusInTheirOrder)
@@ -176,14 +199,16 @@ TEST_F(FloaterWindowTest, HandOverMessageLooksUpWithoutPush)
     auto& lookups = recorder.calls;
     w.setLookup(&recorder);
     const auto msg = w.messages().setActivePersonnr;
-    struct Case { std::string atomText; bool looked; } cases[] = {
-        {" 19121212-1212", true}, {"12345", false}, {"  123456 ", true}};
+    // Only a whole personal number is looked up, trimmed; "%" would match everybody.
+    struct Case { std::string atomText, looked; } cases[] = {
+        {" 19121212-1212", "19121212-1212"}, {"191212121212 ", "191212121212"}, {"12345", ""},
+        {"  123456 ", ""}, {"%", ""}, {"19121212-12_2", ""}, {"-4217", ""}};
     for (const auto& c : cases) {
         lookups.clear();
         w.DefaultHandler({0, msg, 0, desktop.addAtom(c.atomText)});
-        ASSERT_EQ(lookups.size(), c.looked ? 1u : 0u) << c.atomText;
-        if (c.looked) {
-            EXPECT_EQ(lookups[0].first, c.atomText); // untrimmed
+        ASSERT_EQ(lookups.size(), c.looked.empty() ? 0u : 1u) << c.atomText;
+        if (!c.looked.empty()) {
+            EXPECT_EQ(lookups[0].first, c.looked);
             EXPECT_FALSE(lookups[0].second);
         }
     }

@@ -12,6 +12,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMenu>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -268,20 +274,145 @@ TEST_P(LookupTest, WildcardsInTheNumberAreOnlyAValue)
     dbtest::Exec(db, {"SELECT 1 FROM KUNDER"}); // the table is still there
 }
 
-TEST_P(LookupTest, LostConnectionSaysSoAndTheNextLookupWorksAgain)
+// Ends the journal connection under the floater, as a server restart does.
+void loseConnection(QSqlDatabase& db, dbtest::Engine engine, const dbtest::ScratchDatabase& scratch)
+{
+    if (engine == Engine::SQLite) {
+        db.close();
+        return;
+    }
+    QSqlDatabase admin = scratch.open("lookup-admin");
+    dbtest::Exec(admin, {"SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+                         " WHERE datname = current_database() AND pid <> pg_backend_pid()"});
+    admin = QSqlDatabase();
+    toolkit::RemoveConnection("lookup-admin");
+}
+
+bool waitUntil(const std::function<bool()>& done, int ms = 10000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+TEST_P(LookupTest, LostConnectionBlanksTheDisplayAndTheCurrentPatientComesBackWithIt)
 {
     patient(5, "19121212-1212", "Tolvan", "Tolvansson");
+    patient(6, "19121213-1213", "Other", "One");
+    picture(1, 5, 3);
+    lookup().setReconnectBackoff({300, 600});
     lookup().LookupPatient("19121212-1212", true);
-    db.close();
+    ASSERT_EQ(window->patientLabel(), "Tolvan Tolvansson");
+    const std::size_t boxesBefore = env.dialogs.shown.size();
+
+    loseConnection(db, GetParam(), *scratch);
     lookup().LookupPatient("19121213-1213", true);
-    ASSERT_FALSE(env.dialogs.shown.empty());
+    ASSERT_EQ(env.dialogs.shown.size(), boxesBefore + 1);
     EXPECT_TRUE(env.dialogs.shown.back().text.startsWith("Det gick inte att öppna tabellen KUNDER!\r\r"));
-    EXPECT_EQ(window->patientLabel(), "Tolvan Tolvansson"); // the display keeps what it had
+    EXPECT_EQ(window->patientLabel(), "(ingen hittad)");
+    EXPECT_EQ(window->countLabel(), "Antal bilder: 0");
+    EXPECT_EQ(window->tile(3)->caption(), "");
+    EXPECT_TRUE(window->tile(3)->menu()->isEmpty());
+    EXPECT_EQ(window->trayHint(), "Ingen förbindelse med journaldatabasen");
+    EXPECT_EQ(window->frontLayer(), Layer::Message);
     EXPECT_FALSE(lookup().patientQuery().open);
-    ASSERT_TRUE(db.open());
-    lookup().setJournal(db, switches);
+    EXPECT_TRUE(lookup().reconnecting());
+
+    // Q7 moves on while the journal is away: no second box. Then the
+    // connection comes back by itself and the patient Q7 shows now is shown.
     lookup().LookupPatient("19121212-1212", true);
+    EXPECT_EQ(env.dialogs.shown.size(), boxesBefore + 1);
+    EXPECT_EQ(window->patientLabel(), "(ingen hittad)");
+    ASSERT_TRUE(waitUntil([&] { return !lookup().reconnecting(); }));
+    EXPECT_EQ(window->patientLabel(), "Tolvan Tolvansson");
+    EXPECT_EQ(window->tile(3)->caption(), "1");
     EXPECT_TRUE(lookup().patientQuery().open);
+    EXPECT_EQ(env.dialogs.shown.size(), boxesBefore + 1);
+}
+
+TEST(Reconnect, PausesDoubleUpToTheLimit)
+{
+    const app::Backoff backoff{1000, 30000};
+    struct Case { int pause, next; } cases[] = {{0, 1000}, {1000, 2000}, {8000, 16000}, {16000, 30000}, {30000, 30000}};
+    for (const auto& c : cases)
+        EXPECT_EQ(backoff.after(c.pause), c.next) << c.pause;
+}
+
+// Whatever the floater shows belongs to the patient named in it, or is blank:
+// after every way a lookup can end, the state file holds nothing of the
+// patient shown before.
+TEST_P(LookupTest, NothingOfTheEarlierPatientStaysWhateverWayTheNextLookupEnds)
+{
+    const QString stateFile = env.dir.filePath("state.json");
+    window->setStateFile(stateFile);
+    lookup().setReconnectBackoff({60000, 60000}); // the outage lasts the whole case
+    // The earlier patient: seven extra-oral pictures, counts no one else has.
+    patient(5, "19450505-5555", "Tidigare", "Patient");
+    for (int i = 1; i <= 7; ++i)
+        picture(i, 5, 2);
+    patient(6, "19121212-1212", "Ny", "Patient");
+    picture(20, 6, 0);
+    patient(7, "19300303-3333", "Spärrad", "Patient", "T");
+    picture(21, 7, 1);
+    patient(8, "19400404-4444", "Dubbel", "Ett");
+    patient(9, "19400404-4444", "Dubbel", "Två");
+
+    const auto renamed = [this](const char* from, const char* to) {
+        return [this, from, to] { dbtest::Exec(db, {QString("ALTER TABLE %1 RENAME TO %2").arg(from, to)}); };
+    };
+    const auto lookUp = [this](const char* number) {
+        return [this, number] { lookup().LookupPatient(number, true); };
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> before, lookup, after;
+        QString patientLabel; // shows that the path ran
+    } cases[] = {
+        {"found", {}, lookUp("19121212-1212"), {}, "Ny Patient"},
+        {"not found", {}, lookUp("19990101-0000"), {}, "19990101-0000"},
+        {"several found", {}, lookUp("19400404-4444"), {}, "19400404-4444"},
+        {"locked", {}, lookUp("19300303-3333"), {}, QStringLiteral("Spärrad Patient")},
+        {"count query fails", renamed("PATBILDER", "PATBILDER_X"), lookUp("19121212-1212"),
+         renamed("PATBILDER_X", "PATBILDER"), "Ny Patient"},
+        {"lock query fails", renamed("UNLOCKEDKLINIKER", "UNLOCKED_X"), lookUp("19121212-1212"),
+         renamed("UNLOCKED_X", "UNLOCKEDKLINIKER"), "Ny Patient"},
+        {"wildcard", {}, lookUp("%"), {}, "(ingen hittad)"},
+        {"connection lost", [&] { loseConnection(db, GetParam(), *scratch); }, lookUp("19121212-1212"),
+         [&] {
+             db.close();
+             ASSERT_TRUE(db.open());
+         },
+         "(ingen hittad)"},
+        {"patient information off",
+         [&] { window->optionAction(Option::ShowPatInfo)->trigger(); }, lookUp("19300303-3333"), {},
+         QStringLiteral("Spärrad Patient")},
+        {"patient information on again", lookUp("19300303-3333"),
+         [&] { window->optionAction(Option::ShowPatInfo)->trigger(); }, {}, QStringLiteral("Spärrad Patient")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        lookup().LookupPatient("19450505-5555", true);
+        ASSERT_EQ(window->countLabel(), "Antal bilder: 7");
+        if (c.before)
+            c.before();
+        c.lookup();
+        QFile f(stateFile);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        const QJsonObject state = QJsonDocument::fromJson(text).object();
+        EXPECT_EQ(state["patientLabel"].toString(), c.patientLabel);
+        for (const char* trace : {"Tidigare", "19450505-5555", "Antal bilder: 7", "/bilder/5_"})
+            EXPECT_FALSE(text.contains(trace)) << trace << "\n" << text.toStdString();
+        for (const QJsonValue& tile : state["tiles"].toArray())
+            EXPECT_NE(tile["caption"].toString(), "7") << tile["title"].toString().toStdString();
+        if (c.after)
+            c.after();
+    }
+    // The locked patient shown after the option came back: counts, no pictures.
+    EXPECT_EQ(window->tile(1)->caption(), "1");
+    EXPECT_TRUE(window->tile(1)->menu()->isEmpty());
 }
 
 TEST_P(LookupTest, GoToOrvanaAndTileDoubleClicks)
@@ -305,6 +436,24 @@ TEST_P(LookupTest, GoToOrvanaAndTileDoubleClicks)
     EXPECT_EQ(desktop.sent.back().message.id, window->messages().setActiveBildflik);
     EXPECT_EQ(desktop.sent.back().message.wParam, 3);
     EXPECT_EQ(desktop.sent.back().message.lParam, 5);
+}
+
+TEST_P(LookupTest, AFailedSyncSendsOrvanaNoPatientAndSaysSo)
+{
+    patient(5, "19121212-1212", "Tolvan", "Tolvansson");
+    sync.result = -1;
+    window->optionAction(Option::ChangePatInOrvanaRealtime)->trigger();
+    struct Case { const char* number; } cases[] = {{"19121212-1212"}, {"19990101-0000"}}; // one row, none
+    for (const auto& c : cases) {
+        lookup().LookupPatient(c.number, true); // the realtime push fails too
+        const std::size_t boxes = env.dialogs.shown.size();
+        lookup().BitBtn1Click();
+        EXPECT_EQ(sentCount(window->messages().setActivePatient), 0) << c.number;
+        ASSERT_GT(env.dialogs.shown.size(), boxes) << c.number;
+        EXPECT_TRUE(env.dialogs.shown.back().text.startsWith("Det gick inte att öppna aktuell patient!\r\r"))
+            << c.number;
+    }
+    EXPECT_EQ(lookup().lastPushedPatient(), 0);
 }
 
 TEST_P(LookupTest, GoToOrvanaForAMissingPatientAsksFirst)

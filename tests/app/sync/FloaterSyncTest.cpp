@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 
 #include <cstdlib>
 
@@ -52,6 +54,12 @@ TEST_F(FloaterSyncTest, UpdateAllArgumentRunsTheBatchInTheWindowAndCloses)
     EXPECT_FALSE(w.isVisible());
     ASSERT_EQ(w.batchLog()->count(), 3);
     EXPECT_EQ(w.batchLog()->item(2)->text(), "Uppdaterat " + kPnr);
+    // What the run put in the window on its way.
+    EXPECT_EQ(w.busyOverlay()->text(), QStringLiteral("Uppdaterar Orvanas databas, vänta..."));
+    EXPECT_EQ(w.batchActiveLabel()->text(), "Aktiv post: 1/1");
+    EXPECT_EQ(w.batchProgress()->value(), 1);
+    EXPECT_EQ(w.patientLabel(), kPnr);
+    EXPECT_EQ(w.frontLayer(), floater::Layer::Batch);
     EXPECT_EQ(site.kunder(kPnr)["ORT"].toString(), "Umeå");
     EXPECT_TRUE(QFile::exists(env.dir.path() + "/q72orvana-logg.txt"));
     EXPECT_TRUE(desktop.shellCalls.empty()) << "no error, the log is not opened";

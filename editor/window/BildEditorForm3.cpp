@@ -99,7 +99,7 @@ bool EditorPrompts::Print(QWidget* parent, QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-TBildEditorForm3::TBildEditorForm3(QWidget* parent) : TBildEditorForm(parent)
+TBildEditorForm3::TBildEditorForm3(QWidget* parent) : images::TBildEditorForm(parent)
 {
     setWindowTitle(T("Redigera bild"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -301,11 +301,11 @@ void TBildEditorForm3::SetThumbStrip(ThumbStrip* strip, int shownIndex)
 
 void TBildEditorForm3::showEvent(QShowEvent* event)
 {
-    TBildEditorForm::showEvent(event);
+    images::TBildEditorForm::showEvent(event);
     if (!m_firstShow)
         return;
     m_firstShow = false;
-    if (m_tag == 666)
+    if (Tag() == 666)
         setWindowState(windowState() | Qt::WindowMaximized);
     else
         ApplyStoredBounds();
@@ -338,7 +338,7 @@ void TBildEditorForm3::done(int result)
 {
     StoreBounds();
     RemoveLens();
-    TBildEditorForm::done(result);
+    images::TBildEditorForm::done(result);
 }
 
 void TBildEditorForm3::LoadImage()
@@ -346,14 +346,8 @@ void TBildEditorForm3::LoadImage()
     m_selection->hide();
     RemoveLens();
     QImage fresh;
-    m_placeholder = false;
-    if (m_image) {
-        // A picture that cannot be read gives the placeholder with the reason.
-        m_placeholder = !m_image->GetGraphic32(fresh, 0, true);
-    } else {
-        m_placeholder = true;
-        m_image = nullptr;
-    }
+    // A picture that cannot be read gives the placeholder with the reason.
+    m_placeholder = !m_image || !m_image->GetGraphic32(fresh, 0, true);
     if (fresh.isNull())
         images::KxImageData().GetGraphic32(fresh, 0, true);
     m_bitmap = fresh.format() == QImage::Format_ARGB32 ? fresh : fresh.convertToFormat(QImage::Format_ARGB32);
@@ -925,7 +919,7 @@ bool TBildEditorForm3::eventFilter(QObject* watched, QEvent* event)
 void TBildEditorForm3::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() != Qt::Key_Escape) {
-        TBildEditorForm::keyPressEvent(event);
+        images::TBildEditorForm::keyPressEvent(event);
         return;
     }
     // Esc first undoes what is in progress, and asks before discarding work.
@@ -947,7 +941,7 @@ void TBildEditorForm3::keyPressEvent(QKeyEvent* event)
 void TBildEditorForm3::keyReleaseEvent(QKeyEvent* event)
 {
     RemoveLens();
-    TBildEditorForm::keyReleaseEvent(event);
+    images::TBildEditorForm::keyReleaseEvent(event);
 }
 
 void TBildEditorForm3::CheckAndUpdateNextPrevPictures()

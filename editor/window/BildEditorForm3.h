@@ -3,7 +3,8 @@
 // change in place, shown zoomable with lenses and a selection frame, copied,
 // exported and printed. Nothing is ever written back to the image's source.
 
-#include "editor/window/BildEditorForm.h"
+#include "editor/window/EditorSeams.h"
+#include "images/BildEditorForm.h"
 #include "editor/window/PrintPage.h"
 
 #include <QImage>
@@ -42,7 +43,7 @@ using PatientIdentityLookup = std::function<std::optional<PatientIdentity>(int p
 
 enum class LensKind { None, Zoom, Lightness, Invert, MaxContrast, Contrast };
 
-class TBildEditorForm3 : public TBildEditorForm {
+class TBildEditorForm3 : public images::TBildEditorForm {
     Q_OBJECT
 public:
     explicit TBildEditorForm3(QWidget* parent = nullptr);
@@ -53,9 +54,6 @@ public:
     void SetPatientLookup(PatientIdentityLookup lookup) { m_patients = std::move(lookup); }
     void SetAnnotationHost(AnnotationToolHost* host) { m_annotations = host; }
     void SetThumbStrip(ThumbStrip* strip, int shownIndex);
-    // 666: the host asks for a maximised window.
-    void SetTag(int tag) { m_tag = tag; }
-    int Tag() const { return m_tag; }
 
     bool NavigateToPreviousImage() override;
     bool NavigateToNextImage() override;
@@ -73,6 +71,9 @@ public:
     bool GetEffectShape() const override { return m_lensCircle; }
     void SetImage(images::KxImageData* image) override { m_image = image; }
     void ShowUrval() override;
+
+    // Stores the window's bounds on the way out.
+    void done(int result) override;
 
     // Loads (or reloads) the image into the working copy.
     void LoadImage();
@@ -116,7 +117,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void done(int result) override;
 
 private:
     void BuildMenus();
@@ -157,7 +157,6 @@ private:
     AnnotationToolHost* m_annotations = nullptr;
     ThumbStrip* m_strip = nullptr;
     int m_shownIndex = -1, m_prevIndex = -1, m_nextIndex = -1;
-    int m_tag = 0;
     bool m_firstShow = true;
 
     double m_relativeFactor = 2.0;

@@ -2,6 +2,7 @@
 
 #include "FloaterLookup.h"
 #include "FloaterSync.h"
+#include "PictureEditorOpener.h"
 #include "TrayIcons.h"
 #include "app/sync/TfrmSystreg.h"
 #include "toolkit/core/PersonalNumber.h"
@@ -156,6 +157,9 @@ void TQ7FloaterFrmOrvana::startDatabases()
         return;
     const app::SiteSwitches& switches = databases_->switches();
     ownLookup_->setJournal(databases_->journal(), switches);
+    pictureOpener_ = std::make_unique<PictureEditorOpener>(FloaterEditorFactory(databases_->journal()));
+    ownLookup_->setPictureOpener(
+        [opener = pictureOpener_.get()](const QString& path, int bildflik) { opener->open(path, bildflik); });
     personSync_ = std::make_unique<FloaterSync>(
         *this, SyncConnections{databases_->journal(), databases_->q7(), databases_->counters(),
                                switches.USEQ7FLOATERCONTACTTYPES},

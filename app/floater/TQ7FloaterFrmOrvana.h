@@ -30,6 +30,7 @@ class QSystemTrayIcon;
 namespace floater {
 
 class FloaterLookup;
+class PictureEditorOpener;
 
 enum class Layer { Message, Category, Batch };
 
@@ -56,6 +57,8 @@ public:
     // second instance go to (not owned; null restores the built-in one).
     void setLookup(app::PatientLookup* lookup);
     FloaterLookup& floaterLookup() { return *ownLookup_; }
+    // Opens the category menus' pictures in the editor; none without a journal.
+    PictureEditorOpener* pictureOpener() const { return pictureOpener_.get(); }
     // Set when the database start-up failed: the window closes when first shown.
     bool closeNow() const { return closeNow_; }
     // Reads numbers Q7 only draws (not owned; null: none are read).
@@ -197,6 +200,7 @@ private:
     std::unique_ptr<app::Q7LoginPrompt> ownLogin_;
     std::unique_ptr<FloaterLookup> ownLookup_;
     std::unique_ptr<class FloaterSync> personSync_;
+    std::unique_ptr<PictureEditorOpener> pictureOpener_;
     app::PatientLookup* lookup_ = nullptr;
     app::NoCaptionReader noCaptions_;
     app::CaptionReader* captions_ = &noCaptions_;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QSqlQuery>
 
 using namespace dbtest;
@@ -75,6 +76,22 @@ TEST(DemoDataTest, JournalHoldsTheCasesTheFloaterShows)
         EXPECT_TRUE(QFile::exists(q.value(0).toString() + q.value(1).toString())) << q.value(1).toString().toStdString();
     }
     EXPECT_GT(pictures, 50);
+
+    // The editor's pictures: a full-size camera JPEG, and a ruler whose ticks
+    // lie one millimetre (10 pixels) apart, as its stored resolution says.
+    ASSERT_TRUE(q.exec("SELECT BILDKATDIR || BILDNAMN, BILDFLIK FROM PATBILDER WHERE PATIENTNR = 1001"));
+    QImage camera, ruler;
+    while (q.next())
+        (q.value(1).toInt() == 1 ? camera : ruler) = QImage(q.value(0).toString());
+    EXPECT_EQ(camera.size(), QSize(4000, 3000));
+    ASSERT_FALSE(ruler.isNull());
+    EXPECT_EQ(ruler.dotsPerMeterX(), demo::kRulerPixelsPerMm * 1000);
+    const int row = 100; // crosses every tick
+    for (int mm = 0; mm < 200; ++mm) {
+        const int x = 50 + mm * demo::kRulerPixelsPerMm;
+        EXPECT_LT(qGray(ruler.pixel(x, row)), 80) << mm;
+        EXPECT_GT(qGray(ruler.pixel(x + demo::kRulerPixelsPerMm / 2, row)), 180) << mm;
+    }
     EXPECT_EQ(toolkit::DeclaredTextSize(db, "KUNDER", "EFTERNAMN"), 40);
     EXPECT_EQ(toolkit::DeclaredTextSize(db, "KUNDER", "PERSONNR"), 13);
     EXPECT_EQ(toolkit::DeclaredTextSize(db, "KUNDER", "PATIENTNR"), std::nullopt);

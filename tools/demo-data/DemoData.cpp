@@ -14,7 +14,9 @@
 #include <QSqlQuery>
 #include <QVariantList>
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 
 namespace demo {
 
@@ -132,6 +134,18 @@ std::vector<Person> makePeople(int count)
     return people;
 }
 
+struct EditorPicture {
+    const char* suffix;
+    const char* format;
+    int bildflik;
+    std::function<QImage()> make;
+};
+
+std::vector<EditorPicture> editorPictures()
+{
+    return {{"jpg", "JPG", 1, [] { return CameraPicture(); }}, {"png", "PNG", 2, [] { return RulerPicture(); }}};
+}
+
 bool writeJournal(QSqlDatabase& db, const QString& dir, const std::vector<Person>& people, QString* error)
 {
     // Several floaters share the file; with a write-ahead log readers never
@@ -239,6 +253,25 @@ bool writeJournal(QSqlDatabase& db, const QString& dir, const std::vector<Person
                       error);
         }
     }
+    // The second patient, who has no other pictures, has a full-size camera
+    // picture (tab 1) and a ruler photographed at a known resolution (tab 2),
+    // for the image editor.
+    const int editorPatient = people.at(1).patientnr;
+    for (const EditorPicture& picture : editorPictures()) {
+        if (!ok)
+            break;
+        const QString file = QStringLiteral("%1_%2.%3").arg(editorPatient).arg(pictureNr).arg(picture.suffix);
+        if (!picture.make().save(pictures + file, picture.format, 92)) {
+            *error = QStringLiteral("Kan inte skriva ") + pictures + file;
+            ok = false;
+            break;
+        }
+        ok = exec(q, QStringLiteral("INSERT INTO PATBILDER (LOPNR, PATIENTNR, DATUM, BILDNAMN, BILDKATDIR,"
+                                    " BILDFLIK, BILDKATALOG, KATEGORI) VALUES (?, ?, ?, ?, ?, ?, 1, ?)"),
+                  {pictureNr, editorPatient, QDate(2026, 3, 2), file, pictures, picture.bildflik, 1 + picture.bildflik},
+                  error);
+        ++pictureNr;
+    }
     const std::tuple<const char*, const char*, int> counters[] = {
         {"Kunder", "patientnr", maxPatient},
         {"DICOMSETTINGS", "ALLOWFLOATERREADPICS", 1},
@@ -339,6 +372,60 @@ bool withSqlite(const QString& path, const std::function<bool(QSqlDatabase&)>& w
 }
 
 } // namespace
+
+QImage CameraPicture()
+{
+    QImage picture(4000, 3000, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient background(0, 0, 0, 3000);
+    background.setColorAt(0, QColor(120, 40, 50));
+    background.setColorAt(0.5, QColor(200, 110, 110));
+    background.setColorAt(1, QColor(90, 30, 40));
+    painter.fillRect(picture.rect(), background);
+    // Two rows of teeth with shading.
+    for (int row = 0; row < 2; ++row)
+        for (int i = 0; i < 8; ++i) {
+            const QRectF tooth(420 + i * 400, row == 0 ? 700 : 1560, 340, 720);
+            QRadialGradient shade(tooth.center() - QPointF(60, 120), 420);
+            shade.setColorAt(0, QColor(250, 246, 232));
+            shade.setColorAt(0.7, QColor(222, 210, 184));
+            shade.setColorAt(1, QColor(170, 150, 120));
+            painter.setPen(QPen(QColor(110, 80, 70), 6));
+            painter.setBrush(shade);
+            painter.drawRoundedRect(tooth, 120, 160);
+        }
+    painter.end();
+    // Sensor noise.
+    Rng rng(2026);
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x) {
+            const int n = rng.below(13) - 6;
+            const QRgb c = line[x];
+            line[x] = qRgb(std::clamp(qRed(c) + n, 0, 255), std::clamp(qGreen(c) + n, 0, 255),
+                           std::clamp(qBlue(c) + n, 0, 255));
+        }
+    }
+    return picture;
+}
+
+QImage RulerPicture()
+{
+    QImage ruler(2400, 500, QImage::Format_RGB32);
+    ruler.fill(QColor(245, 235, 200));
+    ruler.setDotsPerMeterX(kRulerPixelsPerMm * 1000);
+    ruler.setDotsPerMeterY(kRulerPixelsPerMm * 1000);
+    QPainter painter(&ruler);
+    painter.setPen(QPen(Qt::black, 2));
+    for (int mm = 0; mm * kRulerPixelsPerMm < ruler.width() - 100; ++mm) {
+        const int x = 50 + mm * kRulerPixelsPerMm;
+        const int length = mm % 10 == 0 ? 200 : mm % 5 == 0 ? 140 : 80;
+        painter.drawLine(x, 40, x, 40 + length);
+    }
+    painter.end();
+    return ruler;
+}
 
 QString PersonalNumber(int year, int month, int day, int serial)
 {

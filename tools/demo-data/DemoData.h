@@ -4,6 +4,7 @@
 // a data-provider file and an ODBC data source for Q7. The same arguments
 // always give the same data.
 
+#include <QImage>
 #include <QString>
 
 namespace demo {
@@ -23,6 +24,15 @@ bool MakeDemoData(const QString& dir, const DemoOptions& options, QString* error
 // site in dir: its data-provider file, the stored Q7 login, and the window
 // shown at start rather than minimised to the tray.
 void WriteDemoSettings(const QString& dir);
+
+// A 4000 x 3000 picture with the look of a camera's: shading, soft edges and
+// sensor noise, so that it decodes and compresses like a real photograph.
+QImage CameraPicture();
+// A ruler at 0.1 mm per pixel (254 dpi, also stored in the file): a tick every
+// millimetre, longer ones every 5 and 10 mm, 2400 x 500 pixels. No text: the
+// tool runs without a display.
+inline constexpr int kRulerPixelsPerMm = 10;
+QImage RulerPicture();
 
 // A valid 12-digit personal number for a birth date and a three-digit serial.
 QString PersonalNumber(int year, int month, int day, int serial);

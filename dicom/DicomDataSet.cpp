@@ -10,6 +10,8 @@
 #include <dcmtk/dcmdata/dcistrmb.h>
 #include <dcmtk/dcmdata/dcvrobow.h>
 
+#include <algorithm>
+#include <cmath>
 #include <new>
 
 using dicom::DicomError;
@@ -273,7 +275,7 @@ std::unique_ptr<dicom::FrameRenderer> IDicomDataSet::FrameRendererFor(unsigned f
 {
     if (m_pixelsDropped)
         throw DicomError("The object's pixel data were dropped");
-    auto renderer = std::make_unique<dicom::FrameRenderer>(Dataset(), frame, m_pixelCap);
+    auto renderer = std::make_unique<dicom::FrameRenderer>(Dataset(), Dataset().getOriginalXfer(), frame, m_pixelCap);
     renderer->setWindowMode(m_windowMode);
     return renderer;
 }
@@ -291,4 +293,70 @@ unsigned IDicomDataSet::FrameCount() const
 {
     const long frames = IntValueOrZero(dicom::PackTag(0x0028, 0x0008));
     return frames > 1 ? static_cast<unsigned>(frames) : 1U;
+}
+
+void IDicomDataSet::MakeIcon(int width)
+{
+    const long rows = IntValueOrZero(dicom::PackTag(0x0028, 0x0010));
+    const long columns = IntValueOrZero(dicom::PackTag(0x0028, 0x0011));
+    if (width < 1 || rows < 1 || columns < 1)
+        throw DicomError("MakeIcon: the object has no picture");
+    // Width `width`, height Rows / (Columns / width), rounded.
+    const long height = std::lround(static_cast<double>(rows) * width / static_cast<double>(columns));
+    const QImage icon = FrameRendererFor(0)->renderScaled(width, static_cast<int>(std::max(1L, height)));
+    const bool grey = icon.format() == QImage::Format_Grayscale8;
+    QByteArray pixels;
+    const qsizetype rowBytes = static_cast<qsizetype>(icon.width()) * (grey ? 1 : 3);
+    for (int y = 0; y < icon.height(); ++y)
+        pixels.append(reinterpret_cast<const char*>(icon.constScanLine(y)), rowBytes);
+
+    Dataset().findAndDeleteElement(DCM_IconImageSequence);
+    DcmItem* item = nullptr;
+    Check(Dataset().findOrCreateSequenceItem(DCM_IconImageSequence, item, 0), "MakeIcon");
+    item->putAndInsertUint16(DCM_SamplesPerPixel, grey ? 1 : 3);
+    item->putAndInsertString(DCM_PhotometricInterpretation, grey ? "MONOCHROME2" : "RGB");
+    if (!grey)
+        item->putAndInsertUint16(DCM_PlanarConfiguration, 0);
+    item->putAndInsertUint16(DCM_Rows, static_cast<Uint16>(icon.height()));
+    item->putAndInsertUint16(DCM_Columns, static_cast<Uint16>(icon.width()));
+    item->putAndInsertUint16(DCM_BitsAllocated, 8);
+    item->putAndInsertUint16(DCM_BitsStored, 8);
+    item->putAndInsertUint16(DCM_HighBit, 7);
+    item->putAndInsertUint16(DCM_PixelRepresentation, 0);
+    Check(item->putAndInsertUint8Array(DCM_PixelData, reinterpret_cast<const Uint8*>(pixels.constData()),
+                                       static_cast<unsigned long>(pixels.size())),
+          "MakeIcon");
+}
+
+DcmItem* IDicomDataSet::IconItem() const
+{
+    DcmItem* item = nullptr;
+    if (Dataset().findAndGetSequenceItem(DCM_IconImageSequence, item, 0).bad())
+        return nullptr;
+    return item;
+}
+
+bool IDicomDataSet::GetIconSize(int& width, int& height) const
+{
+    DcmItem* item = IconItem();
+    Uint16 rows = 0;
+    Uint16 columns = 0;
+    if (item == nullptr || item->findAndGetUint16(DCM_Rows, rows).bad() ||
+        item->findAndGetUint16(DCM_Columns, columns).bad())
+        return false;
+    width = columns;
+    height = rows;
+    return width > 0 || height > 0;
+}
+
+QImage IDicomDataSet::RenderIcon() const
+{
+    DcmItem* item = IconItem();
+    if (item == nullptr)
+        throw DicomError("The object has no icon");
+    // Icons are always held uncompressed.
+    // and already windowed to 8 bits.
+    dicom::FrameRenderer renderer(*item, EXS_LittleEndianExplicit, 0, m_pixelCap);
+    renderer.setWindowMode(dicom::WindowMode::Default);
+    return renderer.render();
 }

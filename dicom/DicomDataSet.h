@@ -16,6 +16,7 @@
 
 class DcmFileFormat;
 class DcmDataset;
+class DcmItem;
 
 namespace dicom {
 
@@ -96,12 +97,20 @@ public:
     // Number of Frames, at least 1.
     unsigned FrameCount() const;
 
+    // Adds the icon (0088,0200) of frame 0: `width` wide, Rows ÷ (Columns ÷
+    // width) high, rounded, 8 bits per sample, windowed as the frame is.
+    void MakeIcon(int width);
+    // The icon's size; false when the object has none.
+    bool GetIconSize(int& width, int& height) const;
+    QImage RenderIcon() const;
+
     void SetPixelCap(std::uint64_t bytes) { m_pixelCap = bytes; }
 
     DcmDataset& Dataset() const;
 
 private:
     QByteArray CharacterSet() const;
+    DcmItem* IconItem() const;
 
     std::unique_ptr<DcmFileFormat> m_file;
     dicom::WindowMode m_windowMode = dicom::WindowMode::Default;

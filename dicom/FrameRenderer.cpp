@@ -17,7 +17,7 @@ namespace dicom {
 
 namespace {
 
-std::uint64_t ReadUS(DcmDataset& dataset, const DcmTagKey& tag)
+std::uint64_t ReadUS(DcmItem& dataset, const DcmTagKey& tag)
 {
     Uint16 value = 0;
     dataset.findAndGetUint16(tag, value);
@@ -32,7 +32,7 @@ std::string Describe(const PixelGeometry& g)
 
 } // namespace
 
-PixelGeometry CheckPixelGeometry(DcmDataset& dataset, std::uint64_t cap)
+PixelGeometry CheckPixelGeometry(DcmItem& dataset, std::uint64_t cap)
 {
     PixelGeometry g;
     g.rows = ReadUS(dataset, DCM_Rows);
@@ -86,14 +86,14 @@ PixelGeometry CheckPixelGeometry(DcmDataset& dataset, std::uint64_t cap)
     return g;
 }
 
-FrameRenderer::FrameRenderer(DcmDataset& dataset, unsigned frame, std::uint64_t cap)
+FrameRenderer::FrameRenderer(DcmItem& dataset, E_TransferSyntax xfer, unsigned frame, std::uint64_t cap)
 {
     RegisterCodecs();
     const PixelGeometry g = CheckPixelGeometry(dataset, cap);
     if (frame >= g.frames)
         throw DicomError("The object has no frame " + std::to_string(frame));
     try {
-        image_ = std::make_unique<DicomImage>(&dataset, dataset.getOriginalXfer(),
+        image_ = std::make_unique<DicomImage>(&dataset, xfer,
                                               CIF_UsePartialAccessToPixelData, frame, 1);
     } catch (const std::bad_alloc&) {
         throw DicomError("Out of memory for " + Describe(g));
@@ -147,21 +147,39 @@ void FrameRenderer::setWindow(double center, double width)
 
 QImage FrameRenderer::render() const
 {
-    const bool grey = image_->isMonochrome();
-    QImage out(width(), height(), grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    return Output(*image_);
+}
+
+QImage FrameRenderer::renderScaled(int width, int height) const
+{
+    if (width < 1 || height < 1 || width > 65535 || height > 65535)
+        throw DicomError("Bad icon size");
+    std::unique_ptr<DicomImage> scaled(
+        image_->createScaledImage(static_cast<unsigned long>(width), static_cast<unsigned long>(height), 1, 0));
+    if (!scaled || scaled->getStatus() != EIS_Normal)
+        throw DicomError("The frame could not be scaled");
+    return Output(*scaled);
+}
+
+QImage FrameRenderer::Output(DicomImage& image)
+{
+    const bool grey = image.isMonochrome();
+    const int w = static_cast<int>(image.getWidth());
+    const int h = static_cast<int>(image.getHeight());
+    QImage out(w, h, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
     if (out.isNull())
         throw DicomError("Out of memory for the picture");
-    const size_t rowBytes = static_cast<size_t>(width()) * (grey ? 1 : 3);
+    const size_t rowBytes = static_cast<size_t>(w) * (grey ? 1 : 3);
     if (static_cast<size_t>(out.bytesPerLine()) == rowBytes) {
         // Unpadded rows: DCMTK writes straight into the picture.
-        if (!image_->getOutputData(out.bits(), out.sizeInBytes(), 8, 0, 0))
+        if (!image.getOutputData(out.bits(), out.sizeInBytes(), 8, 0, 0))
             throw DicomError("The frame could not be rendered");
         return out;
     }
-    const auto* data = static_cast<const uchar*>(image_->getOutputData(8, 0, 0));
+    const auto* data = static_cast<const uchar*>(image.getOutputData(8, 0, 0));
     if (data == nullptr)
         throw DicomError("The frame could not be rendered");
-    for (int y = 0; y < out.height(); ++y)
+    for (int y = 0; y < h; ++y)
         std::memcpy(out.scanLine(y), data + rowBytes * static_cast<size_t>(y), rowBytes);
     return out;
 }

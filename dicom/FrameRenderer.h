@@ -13,7 +13,7 @@
 #include <memory>
 #include <stdexcept>
 
-class DcmDataset;
+class DcmItem;
 class DicomImage;
 
 namespace dicom {
@@ -40,13 +40,14 @@ struct PixelGeometry {
 // stay under `cap` and, for native pixel data, all frames must fit the stored
 // bytes (compressed data: one fragment at least per frame). Raises DicomError
 // with the reason otherwise.
-PixelGeometry CheckPixelGeometry(DcmDataset& dataset, std::uint64_t cap = kDefaultFrameByteCap);
+PixelGeometry CheckPixelGeometry(DcmItem& dataset, std::uint64_t cap = kDefaultFrameByteCap);
 
 class FrameRenderer {
 public:
-    // Decodes `frame` (0-based) of the dataset, in the syntax it is held in.
-    // Raises DicomError when the object cannot be shown.
-    FrameRenderer(DcmDataset& dataset, unsigned frame, std::uint64_t cap = kDefaultFrameByteCap);
+    // Decodes `frame` (0-based) of a dataset or of an icon item, whose
+    // pixels arrived in `xfer`. Raises DicomError when it cannot be shown.
+    FrameRenderer(DcmItem& dataset, E_TransferSyntax xfer, unsigned frame,
+                  std::uint64_t cap = kDefaultFrameByteCap);
     ~FrameRenderer();
     FrameRenderer(const FrameRenderer&) = delete;
     FrameRenderer& operator=(const FrameRenderer&) = delete;
@@ -62,8 +63,12 @@ public:
     // 8 bits per sample: Format_Grayscale8 for grey objects, Format_RGB888
     // for colour. MONOCHROME1 comes out inverted, as it is meant to be seen.
     QImage render() const;
+    // The same scaled to width x height (an icon).
+    QImage renderScaled(int width, int height) const;
 
 private:
+    static QImage Output(DicomImage& image);
+
     std::unique_ptr<DicomImage> image_;
 };
 

@@ -38,7 +38,6 @@ QString ObjectFolder::make(const QString& name, const PixelSpec& spec)
 {
     QStringList lines = {
         QStringLiteral("(0008,0016) UI =SecondaryCaptureImageStorage"),
-        QStringLiteral("(0008,0018) UI [1.2.826.0.1.3680043.2.1143.%1]").arg(qHash(name) % 100000),
         QStringLiteral("(0028,0002) US %1").arg(spec.samples),
         QStringLiteral("(0028,0004) CS [%1]").arg(spec.photometric),
         QStringLiteral("(0028,0010) US %1").arg(spec.rows),
@@ -53,6 +52,8 @@ QString ObjectFolder::make(const QString& name, const PixelSpec& spec)
     if (spec.frames > 1)
         lines << QStringLiteral("(0028,0008) IS [%1]").arg(spec.frames);
     lines << spec.attributes;
+    if (!spec.attributes.join(' ').contains(QLatin1String("(0008,0018)")))
+        lines << QStringLiteral("(0008,0018) UI [1.2.826.0.1.3680043.2.1143.%1]").arg(qHash(name) % 100000);
     return makeFromDump(name, lines, PatternPixels(spec), spec.bitsAllocated == 8 ? "OB" : "OW");
 }
 

@@ -18,7 +18,8 @@ struct PixelSpec {
     bool signedPixels = false;
     int frames = 1;
     QString photometric = QStringLiteral("MONOCHROME2");
-    // Further dump lines, e.g. "(0028,1050) DS [1000]".
+    // Further dump lines, e.g. "(0028,1050) DS [1000]"; a SOP Instance UID
+    // here replaces the made-up one.
     QStringList attributes;
 };
 

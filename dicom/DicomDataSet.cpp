@@ -7,7 +7,6 @@
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcdict.h>
 #include <dcmtk/dcmdata/dcfilefo.h>
-#include <dcmtk/dcmdata/dcistrmb.h>
 #include <dcmtk/dcmdata/dcvrobow.h>
 
 #include <algorithm>
@@ -56,27 +55,6 @@ void IDicomDataSet::LoadFile(const QString& path)
     } catch (const std::bad_alloc&) {
         throw DicomError("LoadFile: out of memory");
     }
-    m_file = std::move(file);
-    m_pixelsDropped = false;
-}
-
-void IDicomDataSet::LoadBuffer(const char* data, size_t size)
-{
-    auto file = std::make_unique<DcmFileFormat>();
-    DcmInputBufferStream stream;
-    stream.setBuffer(data, static_cast<offile_off_t>(size));
-    stream.setEos();
-    file->transferInit();
-    OFCondition condition;
-    try {
-        condition = file->read(stream, EXS_Unknown, EGL_noChange, DCM_MaxReadLength);
-    } catch (const std::bad_alloc&) {
-        condition = EC_MemoryExhausted;
-    }
-    file->transferEnd();
-    Check(condition, "LoadBuffer");
-    if (file->getDataset() == nullptr || file->getDataset()->card() == 0)
-        throw DicomError("LoadBuffer: no attributes");
     m_file = std::move(file);
     m_pixelsDropped = false;
 }

@@ -42,10 +42,10 @@ public:
     IDicomDataSet(const IDicomDataSet&) = delete;
     IDicomDataSet& operator=(const IDicomDataSet&) = delete;
 
-    // Reads a file, with or without its file meta information.
+    // Reads a file, with or without its file meta information. Objects are
+    // only read from files: DCMTK checks declared lengths against the file
+    // size there, not in memory streams.
     void LoadFile(const QString& path);
-    // Reads an object from memory, as LoadFile reads a file.
-    void LoadBuffer(const char* data, size_t size);
 
     // The value as text (all values joined by "\"), decoded from the object's
     // character set; empty when absent.

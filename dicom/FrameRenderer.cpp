@@ -6,6 +6,7 @@
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcpixel.h>
 #include <dcmtk/dcmdata/dcpixseq.h>
+#include <dcmtk/dcmdata/dcpxitem.h>
 #include <dcmtk/dcmimage/diregist.h> // colour images
 #include <dcmtk/dcmimgle/dcmimage.h>
 
@@ -28,6 +29,40 @@ std::string Describe(const PixelGeometry& g)
 {
     return std::to_string(g.columns) + " x " + std::to_string(g.rows) + ", " + std::to_string(g.samples) +
            " samples of " + std::to_string(g.bitsAllocated) + " bits, " + std::to_string(g.frames) + " frames";
+}
+
+// RLE keeps each frame in one fragment, whose header gives the number of
+// segments and where they start. DCMTK's decoder reads wherever the offsets
+// point, so they must lie inside the fragment, in order.
+void CheckRleHeaders(DcmPixelSequence& sequence, const PixelGeometry& g)
+{
+    if (sequence.card() - 1 != g.frames)
+        throw DicomError("RLE pixel data need one fragment per frame: " + Describe(g));
+    const std::uint64_t segments = g.samples * ((g.bitsAllocated + 7) / 8);
+    for (unsigned long i = 1; i < sequence.card(); ++i) {
+        DcmPixelItem* item = nullptr;
+        Uint8* bytes = nullptr;
+        if (sequence.getItem(item, i).bad() || item == nullptr || item->getUint8Array(bytes).bad())
+            throw DicomError("An RLE fragment cannot be read");
+        const Uint32 length = item->getLength();
+        if (bytes == nullptr || length < 64)
+            throw DicomError("An RLE fragment has no header");
+        auto word = [bytes](int index) {
+            const Uint8* p = bytes + 4 * index;
+            return static_cast<Uint32>(p[0]) | (static_cast<Uint32>(p[1]) << 8) | (static_cast<Uint32>(p[2]) << 16) |
+                   (static_cast<Uint32>(p[3]) << 24);
+        };
+        if (word(0) != segments)
+            throw DicomError("An RLE fragment has " + std::to_string(word(0)) + " segments, not " +
+                             std::to_string(segments));
+        Uint32 previous = 64;
+        for (std::uint64_t s = 0; s < segments; ++s) {
+            const Uint32 offset = word(static_cast<int>(s) + 1);
+            if (offset < previous || offset >= length)
+                throw DicomError("An RLE segment lies outside its fragment");
+            previous = offset;
+        }
+    }
 }
 
 } // namespace
@@ -77,6 +112,8 @@ PixelGeometry CheckPixelGeometry(DcmItem& dataset, std::uint64_t cap)
         const unsigned long items = sequence->card();
         if (items < 2 || g.frames > items - 1)
             throw DicomError("The pixel data hold fewer fragments than frames: " + Describe(g));
+        if (xfer == EXS_RLELossless)
+            CheckRleHeaders(*sequence, g);
     } else {
         const std::uint64_t frameBytes = (pixels * g.bitsAllocated + 7) / 8;
         const std::uint64_t length = pixelData->getLengthField();

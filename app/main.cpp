@@ -8,6 +8,7 @@
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/XResources.h"
 #include "app/database/DatabaseStartup.h"
+#include "dicom/DicomSetup.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Progress.h"
 #include "toolkit/core/ToolkitPaths.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv)
     toolkit::PowerEventHandler power;
     power.listenToLogind();
     app::FloaterDatabases databases;
+    databases.dicomComponent = dicom::DictionaryLoaded;
     floater::TQ7FloaterFrmOrvana window(onX11 ? qtDesktop.get() : nullptr, args, &databases);
     window.setStateFile(QString::fromStdString(cl.stateFile));
     // Read at every capture: the session may switch its font smoothing.

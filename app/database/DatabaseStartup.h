@@ -29,7 +29,8 @@ struct SiteSwitches {
     bool useCPNameAE = false;
 };
 
-// Whether the DICOM component can be used. This build has none.
+// Whether the DICOM component can be used (the floater asks whether DCMTK's
+// dictionary loads).
 using DicomComponentCheck = std::function<bool()>;
 
 // Reads the switches. With the DICOM component present, DICOM stays on only

@@ -7,6 +7,7 @@
 #include "floater/X11MessageFilter.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/XResources.h"
+#include "app/core/ProgramInfo.h"
 #include "app/database/DatabaseStartup.h"
 #include "dicom/DicomSetup.h"
 #include "toolkit/Dialogs.h"
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 
+#include <iostream>
 #include <stdexcept>
 
 namespace {
@@ -46,6 +48,8 @@ CommandLine parseCommandLine(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    if (const auto rc = app::AnswerInfoSwitch(std::vector<std::string>(argv + 1, argv + argc), std::cout))
+        return *rc;
     const CommandLine cl = parseCommandLine(argc, argv);
     std::unique_ptr<platform::Desktop> desktop = platform::openSessionDesktop();
     if (desktop) {

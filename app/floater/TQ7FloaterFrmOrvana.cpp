@@ -4,6 +4,7 @@
 #include "FloaterSync.h"
 #include "PictureEditorOpener.h"
 #include "TrayIcons.h"
+#include "app/core/ProgramInfo.h"
 #include "app/sync/TfrmSystreg.h"
 #include "toolkit/core/PersonalNumber.h"
 #include "toolkit/Dialogs.h"
@@ -36,7 +37,6 @@ namespace {
 const QColor kSilver(192, 192, 192);
 const QColor kMaroon(128, 0, 0);
 const QColor kGreen(0, 128, 0);
-const char* kVersion = "4.12.1";
 const QString kManual = QStringLiteral("Användarmanual för sammankoppling av Orvana och Q7.doc");
 
 QFont pixelFont(const QStringList& families, int pixels, bool bold)
@@ -302,7 +302,7 @@ void TQ7FloaterFrmOrvana::buildMenus()
     connect(trayMenu_->addAction(QStringLiteral("Visa formulär")), &QAction::triggered, this,
             &TQ7FloaterFrmOrvana::restoreApplication);
     trayMenu_->addSeparator();
-    trayMenu_->addAction(QString("Version:") + kVersion)->setEnabled(false);
+    trayMenu_->addAction(QString("Version:") + app::kProgramVersion)->setEnabled(false);
     trayMenu_->addSeparator();
     connect(trayMenu_->addAction("Avsluta"), &QAction::triggered, this, &QWidget::close);
 
@@ -745,8 +745,10 @@ void TQ7FloaterFrmOrvana::publishState()
 {
     if (stateFile_.isEmpty())
         return;
+    // It names the patient: readable by the user only.
     QSaveFile file(stateFile_);
-    if (file.open(QIODevice::WriteOnly)) {
+    if (file.open(QIODevice::WriteOnly) &&
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         file.write(QJsonDocument(stateSnapshot()).toJson());
         file.commit();
     }

@@ -22,7 +22,8 @@ QString ActiveRecordText(int position, int count)
 bool SaveBatchLog(const QStringList& entries, const QString& path)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return false;
     for (QString entry : entries) {
         entry.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
@@ -35,11 +36,13 @@ TUpdateAll::TUpdateAll(BatchView& view, PersonSyncContext context, platform::Des
                        QString logDir)
     : view_(view), context_(std::move(context)), desktop_(desktop), logDir_(std::move(logDir))
 {
+    // The log names patients: it goes to the user's private folder, never to
+    // a shared one. Without that folder the log stays in the window only.
     if (logDir_.isEmpty()) {
         try {
-            logDir_ = QString::fromStdString(toolkit::GetTempDir());
-        } catch (const std::exception&) {
-            logDir_ = QStringLiteral("./");
+            logDir_ = QString::fromStdString(toolkit::GetPrivateStateDir());
+        } catch (const std::exception& e) {
+            logDirError_ = QString::fromUtf8(e.what());
         }
     }
 }
@@ -81,7 +84,9 @@ bool TUpdateAll::run()
     }
 
     const QString path = logFile();
-    if (!SaveBatchLog(view_.logLines(), path))
+    if (path.isEmpty())
+        view_.addLogLine(QStringLiteral("ERROR \tUpdateAll: ") + logDirError_);
+    if (path.isEmpty() || !SaveBatchLog(view_.logLines(), path))
         showerrorlist = true;
     else if (showerrorlist && desktop_)
         desktop_->shellOpen(path.toStdString(), std::string(), logDir_.toStdString());

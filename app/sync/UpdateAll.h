@@ -34,27 +34,34 @@ inline constexpr const char* kBatchLogName = "q72orvana-logg.txt";
 // "Aktiv post: 3/120"
 QString ActiveRecordText(int position, int count);
 
-// Writes the log entries as UTF-8 text lines; an entry's own line breaks
-// become line breaks of the file. False when the file cannot be written.
+// Writes the log entries as UTF-8 text lines, readable by the owner only; an
+// entry's own line breaks become line breaks of the file. False when the file
+// cannot be written.
 bool SaveBatchLog(const QStringList& entries, const QString& path);
 
 class TUpdateAll {
 public:
     // context: the person sync's connections and switches; its batchLog and
     // markError are replaced by the run's own. desktop opens the log (may be
-    // null: the log is then only saved). logDir: the temporary folder unless given.
+    // null: the log is then only saved). logDir: the user's private folder
+    // (toolkit::GetPrivateStateDir) unless given.
     TUpdateAll(BatchView& view, PersonSyncContext context, platform::Desktop* desktop,
                QString logDir = QString());
 
     // The whole run; returns showerrorlist.
     bool run();
-    QString logFile() const { return logDir_ + QString::fromLatin1(kBatchLogName); }
+    // Empty when there is no private folder to write it to.
+    QString logFile() const
+    {
+        return logDir_.isEmpty() ? QString() : logDir_ + QString::fromLatin1(kBatchLogName);
+    }
 
 private:
     BatchView& view_;
     PersonSyncContext context_;
     platform::Desktop* desktop_;
     QString logDir_;
+    QString logDirError_;
 };
 
 } // namespace app

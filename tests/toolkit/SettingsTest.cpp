@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -110,6 +111,35 @@ TEST_F(SettingsTest, WriteStoresBothRootsAndNamesAreCaseBlind)
     EXPECT_TRUE(reg->queryValue(RegistryRoot::LocalMachine, key, "StayOnTop").has_value());
     EXPECT_NE(slurp(dir / "machine.reg").find("[SOFTWARE\\Tervalen\\_opt_Floater_2\\Q7-Floater]"),
               std::string::npos);
+}
+
+TEST_F(SettingsTest, MachineRootIsSharedThroughItsFoldersGroupNotWithEveryone)
+{
+    // The machine folder as installed: setgid, writable by its group only.
+    const fs::path machine = dir / "etc";
+    fs::create_directory(machine);
+    ASSERT_EQ(::chmod(machine.c_str(), 02775), 0);
+    struct stat folder{};
+    ASSERT_EQ(::stat(machine.c_str(), &folder), 0);
+    useRegistry(machine / "machine.reg");
+
+    // The second case: a file left world-writable by an older version.
+    for (const bool leftOpen : {false, true}) {
+        SCOPED_TRACE(leftOpen ? "world-writable file before" : "no file before");
+        if (leftOpen) {
+            ASSERT_EQ(::chmod((machine / "machine.reg").c_str(), 0666), 0);
+        }
+        WriteSetting("Q7-Floater", "Formleft", leftOpen ? "2" : "1");
+        for (const char* name : {"machine.reg", "machine.reg.lock"}) {
+            struct stat st{};
+            ASSERT_EQ(::stat((machine / name).c_str(), &st), 0) << name;
+            EXPECT_EQ(st.st_mode & 07777, 0664u) << name;
+            EXPECT_EQ(st.st_gid, folder.st_gid) << name;
+        }
+    }
+    EXPECT_EQ(ReadRegistryText(RegistryRoot::LocalMachine, kSettingsRoot + InstallKey() + "Q7-Floater",
+                               "Formleft"),
+              "2");
 }
 
 TEST_F(SettingsTest, UnwritableMachineRootKeepsUserValueAndRecordsFailure)

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <sstream>
 
@@ -199,6 +204,93 @@ TEST(FindFiles, MissingFolderReportsAndGivesNothing)
 TEST(GetTempDir, EndsWithSlash)
 {
     EXPECT_TRUE(GetTempDir().ends_with('/'));
+}
+
+class PrivateStateDir : public ::testing::Test {
+protected:
+    static constexpr const char* kVariables[] = {"XDG_STATE_HOME", "HOME", "XDG_RUNTIME_DIR"};
+    void SetUp() override
+    {
+        for (const char* name : kVariables)
+            if (const char* v = std::getenv(name))
+                saved[name] = v;
+        root = fs::temp_directory_path() / ("tq7-state-" + std::to_string(::getpid()));
+        fs::remove_all(root);
+        fs::create_directories(root);
+    }
+    void TearDown() override
+    {
+        for (const char* name : kVariables)
+            if (saved.count(name))
+                ::setenv(name, saved[name].c_str(), 1);
+            else
+                ::unsetenv(name);
+        fs::remove_all(root);
+    }
+    // "@" stands for the test's folder.
+    void setEnv(const char* name, std::string value)
+    {
+        if (value.starts_with('@'))
+            value = root.string() + value.substr(1);
+        value.empty() ? ::unsetenv(name) : ::setenv(name, value.c_str(), 1);
+    }
+    std::map<std::string, std::string> saved;
+    fs::path root;
+};
+
+TEST_F(PrivateStateDir, ChoosesTheFirstUsableBaseAndMakesItPrivate)
+{
+    struct Case {
+        const char *state, *home, *runtime, *expected; // expected "": no folder
+    };
+    const Case cases[] = {
+        {"@/state", "@/home", "@/run", "@/state/tervalen/"},
+        {"", "@/home", "@/run", "@/home/.local/state/tervalen/"},
+        {"state-relative", "@/home", "", "@/home/.local/state/tervalen/"},
+        {"", "", "@/run", "@/run/tervalen/"},
+        {"", "home-relative", "@/run", "@/run/tervalen/"},
+        {"", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.state) + " | " + c.home + " | " + c.runtime);
+        setEnv("XDG_STATE_HOME", c.state);
+        setEnv("HOME", c.home);
+        setEnv("XDG_RUNTIME_DIR", c.runtime);
+        if (!*c.expected) {
+            EXPECT_THROW(GetPrivateStateDir(), std::runtime_error);
+            continue;
+        }
+        const std::string expected = root.string() + std::string(c.expected).substr(1);
+        EXPECT_EQ(GetPrivateStateDir(), expected);
+        struct stat st{};
+        ASSERT_EQ(::lstat(expected.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, 0700u);
+    }
+}
+
+TEST_F(PrivateStateDir, NarrowsAWideFolderAndRefusesLinksAndStrangers)
+{
+    setEnv("XDG_STATE_HOME", "@");
+    const fs::path dir = root / "tervalen";
+    fs::create_directory(dir);
+    ::chmod(dir.c_str(), 0755);
+    EXPECT_EQ(GetPrivateStateDir(), dir.string() + "/");
+    struct stat st{};
+    ASSERT_EQ(::stat(dir.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+    fs::remove(dir);
+    fs::create_directory(root / "elsewhere");
+    fs::create_directory_symlink(root / "elsewhere", dir);
+    EXPECT_THROW(GetPrivateStateDir(), std::runtime_error);
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a folder of another user can only be made as root";
+    fs::remove(dir);
+    fs::create_directory(dir);
+    ASSERT_EQ(::chown(dir.c_str(), 65534, 65534), 0);
+    EXPECT_THROW(GetPrivateStateDir(), std::runtime_error);
 }
 
 TEST(GetClientComputerName, LocalAndRemoteSessions)

@@ -364,8 +364,10 @@ int FileRegistry::modify(RegistryRoot root, bool openToEveryone, Change change)
     fs::create_directories(path.parent_path(), ec);
     if (ec)
         return ec.value();
-    // A store that everyone may write: files readable and writable by all.
-    const mode_t mode = openToEveryone ? 0666 : 0600;
+    // A store that every user may write shares it through the folder's group
+    // (the package makes /etc/tervalen a setgid folder of its group): files
+    // writable by the group, readable by all, never writable by all.
+    const mode_t mode = openToEveryone ? 0664 : 0600;
     const std::string lockName = file->second + ".lock";
     const int lock = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, mode);
     if (lock < 0)
@@ -389,7 +391,7 @@ int FileRegistry::modify(RegistryRoot root, bool openToEveryone, Change change)
         }
         struct stat st{};
         if (::stat(file->second.c_str(), &st) == 0)
-            keepMode = (st.st_mode & 0777) | (openToEveryone ? 0666 : 0);
+            keepMode = (st.st_mode & 0775) | (openToEveryone ? 0664 : 0);
     }
     int result = change(tree);
     if (result == 0) {

@@ -3,11 +3,13 @@
 #include "Text.h"
 
 #include <fnmatch.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -74,6 +76,42 @@ std::string GetTempDir()
     if (!s.ends_with('/'))
         s += '/';
     return s;
+}
+
+namespace {
+
+// Made if missing, then checked: a folder of ours, no link, no access for others.
+std::string ensurePrivateFolder(const fs::path& dir)
+{
+    std::error_code ec;
+    fs::create_directories(dir.parent_path(), ec);
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+        throw std::runtime_error("Unable to create " + dir.string());
+    struct stat st{};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        throw std::runtime_error(dir.string() + " is not a folder");
+    if (st.st_uid != ::geteuid())
+        throw std::runtime_error(dir.string() + " belongs to another user");
+    if ((st.st_mode & 0077) != 0 && ::chmod(dir.c_str(), 0700) != 0)
+        throw std::runtime_error("Unable to make " + dir.string() + " private");
+    return dir.string() + "/";
+}
+
+} // namespace
+
+std::string GetPrivateStateDir()
+{
+    const auto absolute = [](const std::string& p) { return !p.empty() && p.front() == '/'; };
+    fs::path base;
+    if (const std::string state = envText("XDG_STATE_HOME"); absolute(state))
+        base = state;
+    else if (const std::string home = envText("HOME"); absolute(home))
+        base = fs::path(home) / ".local" / "state";
+    else if (const std::string runtime = envText("XDG_RUNTIME_DIR"); absolute(runtime))
+        base = runtime;
+    else
+        throw std::runtime_error("Unable to find a private folder");
+    return ensurePrivateFolder(base / "tervalen");
 }
 
 std::vector<std::string> FindFiles(const std::string& folder, const std::string& pattern,

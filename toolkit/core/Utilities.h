@@ -23,6 +23,13 @@ bool IsPictureFileName(const std::string& fileName);
 // "Unable to generate temporary path" when there is none.
 std::string GetTempDir();
 
+// The user's private folder for logs and any file holding personal numbers,
+// with a trailing "/": $XDG_STATE_HOME/tervalen, else ~/.local/state/tervalen,
+// else $XDG_RUNTIME_DIR/tervalen (relative settings are ignored). It is made
+// with mode 0700 and a wider mode is narrowed. Throws std::runtime_error when
+// none can be made, or when the folder is a link or belongs to someone else.
+std::string GetPrivateStateDir();
+
 // Files under folder (recursively) that match pattern ("" or " " matches all).
 // Within one folder the search stops at the first file entry that gives at
 // least one match, so later sub-folders of that folder are not searched.

@@ -41,8 +41,9 @@ protected:
 
 TEST_F(FloaterSyncTest, UpdateAllArgumentRunsTheBatchInTheWindowAndCloses)
 {
-    const QByteArray oldTmp = qgetenv("TMPDIR");
+    const QByteArray oldTmp = qgetenv("TMPDIR"), oldState = qgetenv("XDG_STATE_HOME");
     qputenv("TMPDIR", env.dir.path().toLocal8Bit());
+    qputenv("XDG_STATE_HOME", (env.dir.path() + "/state").toLocal8Bit());
     floater::TQ7FloaterFrmOrvana w(&desktop, {"update_all"});
     floater::FloaterSync sync(w, connections(), &desktop);
     w.show();
@@ -51,6 +52,7 @@ TEST_F(FloaterSyncTest, UpdateAllArgumentRunsTheBatchInTheWindowAndCloses)
     while (w.isVisible() && timer.elapsed() < 10000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     qputenv("TMPDIR", oldTmp);
+    qputenv("XDG_STATE_HOME", oldState);
     EXPECT_FALSE(w.isVisible());
     ASSERT_EQ(w.batchLog()->count(), 3);
     EXPECT_EQ(w.batchLog()->item(2)->text(), "Uppdaterat " + kPnr);
@@ -61,7 +63,8 @@ TEST_F(FloaterSyncTest, UpdateAllArgumentRunsTheBatchInTheWindowAndCloses)
     EXPECT_EQ(w.patientLabel(), kPnr);
     EXPECT_EQ(w.frontLayer(), floater::Layer::Batch);
     EXPECT_EQ(site.kunder(kPnr)["ORT"].toString(), "Umeå");
-    EXPECT_TRUE(QFile::exists(env.dir.path() + "/q72orvana-logg.txt"));
+    EXPECT_TRUE(QFile::exists(env.dir.path() + "/state/tervalen/q72orvana-logg.txt"));
+    EXPECT_FALSE(QFile::exists(env.dir.path() + "/q72orvana-logg.txt")) << "never in the shared temporary folder";
     EXPECT_TRUE(desktop.shellCalls.empty()) << "no error, the log is not opened";
     EXPECT_TRUE(env.dialogs.shown.empty());
 }

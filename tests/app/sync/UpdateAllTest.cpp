@@ -3,8 +3,11 @@
 #include "app/sync/UpdateAll.h"
 #include "platform/memory/MemoryDesktop.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlQuery>
+
+#include <sys/stat.h>
 
 using namespace synctest;
 using dbtest::Engine;
@@ -33,6 +36,27 @@ public:
     void endBatch() override { ++ended; }
 };
 
+// Sets (or with nullptr unsets) an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QString* value) : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name))
+    {
+        value ? qputenv(name, value->toLocal8Bit()) : qunsetenv(name);
+    }
+    ~ScopedEnv() { had_ ? qputenv(name_, old_) : qunsetenv(name_); }
+
+private:
+    const char* name_;
+    QByteArray old_;
+    bool had_;
+};
+
+unsigned modeOf(const QString& path)
+{
+    struct stat st{};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0xFFFF;
+}
+
 class UpdateAllTest : public ::testing::TestWithParam<Engine> {
 protected:
     void SetUp() override
@@ -42,6 +66,13 @@ protected:
             GTEST_SKIP() << "PostgreSQL is not running (TQ7_TEST_PG_PORT)";
     }
     void TearDown() override { site.reset(); }
+    // logDir "": the batch's own choice.
+    bool run(const QString& logDir)
+    {
+        app::TUpdateAll batch(view, site->context(), &desktop, logDir);
+        logFile = batch.logFile();
+        return batch.run();
+    }
     bool run()
     {
         app::TUpdateAll batch(view, site->context(), &desktop, env.dir.path() + "/");
@@ -134,6 +165,41 @@ TEST_P(UpdateAllTest, FailingListEndsTheRunWithAnErrorLine)
     EXPECT_TRUE(view.log[2].startsWith("ERROR \tUpdateAll: "));
     EXPECT_EQ(desktop.shellCalls.size(), 1u);
     EXPECT_EQ(view.ended, 1);
+}
+
+TEST_P(UpdateAllTest, TheLogGoesToTheUsersPrivateFolderOnly)
+{
+    const QString state = env.path("state"), tmp = env.path("tmp");
+    QDir().mkpath(tmp);
+    const ScopedEnv stateHome("XDG_STATE_HOME", &state), tmpDir("TMPDIR", &tmp);
+    QSqlQuery(site->journal).exec("DROP TABLE KUNDER");
+    EXPECT_TRUE(run(QString()));
+    EXPECT_EQ(logFile, state + "/tervalen/q72orvana-logg.txt");
+    EXPECT_EQ(modeOf(state + "/tervalen"), 0700u);
+    EXPECT_EQ(modeOf(logFile), 0600u);
+    EXPECT_EQ(fileLines(), view.log);
+    EXPECT_TRUE(QDir(tmp).isEmpty());
+    ASSERT_EQ(desktop.shellCalls.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(desktop.shellCalls[0].file), logFile);
+}
+
+TEST_P(UpdateAllTest, WithoutAPrivateFolderTheLogStaysInTheWindow)
+{
+    const QString workDir = env.path("work");
+    QDir().mkpath(workDir);
+    const QString oldCwd = QDir::currentPath();
+    QDir::setCurrent(workDir);
+    {
+        const ScopedEnv stateHome("XDG_STATE_HOME", nullptr), home("HOME", nullptr),
+            runtime("XDG_RUNTIME_DIR", nullptr);
+        EXPECT_TRUE(run(QString())) << "a log that could not be kept is an error";
+    }
+    QDir::setCurrent(oldCwd);
+    EXPECT_TRUE(logFile.isEmpty());
+    ASSERT_EQ(view.log.size(), 3);
+    EXPECT_TRUE(view.log[2].startsWith("ERROR \tUpdateAll: "));
+    EXPECT_TRUE(QDir(workDir).isEmpty()) << "nothing is written beside the program";
+    EXPECT_TRUE(desktop.shellCalls.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, UpdateAllTest, ::testing::Values(Engine::SQLite, Engine::PostgreSQL),

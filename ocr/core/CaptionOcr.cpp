@@ -35,6 +35,11 @@ std::string TFrmOCR::Recognize(const Image& picture)
     return DCR.ResultText.substr(first, last - first + 1);
 }
 
+StripReading TFrmOCR::ReadNumber(const Image& clean, std::chrono::year_month_day today)
+{
+    return ReadNumberStrip(DCR, Network, clean, today);
+}
+
 Image CopyRect(const platform::Capture& capture, int left, int top, int width, int height)
 {
     Image result(width, height, kBlack);
@@ -57,8 +62,9 @@ Image CopyRect(const platform::Capture& capture, int left, int top, int width, i
 }
 
 CaptionOcr::CaptionOcr(platform::Desktop& desktop, FloaterWindow& floater,
-                       std::function<bool()> clearTypeMode)
-    : desktop_(desktop), floater_(floater), clearTypeMode_(std::move(clearTypeMode))
+                       std::function<bool()> clearTypeMode, Today today)
+    : desktop_(desktop), floater_(floater), clearTypeMode_(std::move(clearTypeMode)),
+      today_(today ? std::move(today) : Today(toolkit::LocalToday))
 {
 }
 
@@ -69,12 +75,24 @@ TFrmOCR& CaptionOcr::Host()
     return *host_;
 }
 
-bool CaptionOcr::accept(const std::string& text, OcrFindings& findings)
+StripReading CaptionOcr::read(const Image& clean, int network)
 {
-    const auto number = toolkit::NumberFromRecognisedText(text);
-    if (!number)
+    TFrmOCR& host = Host();
+    host.LoadDCRFile(network);
+    return host.ReadNumber(clean, today_());
+}
+
+bool CaptionOcr::offer(platform::WindowId window, Sighting& previous, OcrFindings& findings)
+{
+    if (!last_.accepted())
         return false;
-    findings.candidates.push_back(*number);
+    const bool seenBefore = previous.window == window && previous.number == last_.number;
+    previous = {window, last_.number};
+    if (!seenBefore) {
+        last_.verdict = StripVerdict::Unconfirmed;
+        return true;
+    }
+    findings.candidates.push_back(last_.number);
     findings.OCRFoundPersonnr = true;
     return true;
 }
@@ -93,35 +111,37 @@ void CaptionOcr::moveFloaterOutOf(const platform::Rect& strip)
 void CaptionOcr::ReadCaptionBar(platform::WindowId window, OcrFindings findings)
 {
     const auto rect = desktop_.windowRect(window);
-    if (!rect)
-        return;
     for (int b : kCaptionOffsets) {
+        if (!rect)
+            break;
         moveFloaterOutOf({rect->right - b - 154, rect->top, rect->right, rect->bottom});
         const auto capture = desktop_.captureWindow(window);
         if (!capture)
-            return;
+            break;
         const Image strip = CopyRect(*capture, rect->width() - b - 154, 0, kCaptionStripWidth,
                                      rect->height());
         findings.fontsmoothingon = clearTypeMode_ && clearTypeMode_();
         const Image clean = CleanStrip(strip, StripKind::CaptionBar, findings.fontsmoothingon);
         floater_.processMessages();
-        TFrmOCR& host = Host();
-        host.LoadDCRFile(findings.fontsmoothingon ? kCaptionClearType : kCaption);
-        if (accept(host.Recognize(clean), findings))
+        last_ = read(clean, findings.fontsmoothingon ? kCaptionClearType : kCaption);
+        if (offer(window, captionSighting_, findings))
             return;
     }
+    captionSighting_ = {};
 }
 
 void CaptionOcr::ReadAppointmentCaption(platform::WindowId window, OcrFindings findings)
 {
     const auto capture = desktop_.captureWindow(window);
-    if (!capture)
+    if (!capture) {
+        appointmentSighting_ = {};
         return;
+    }
     const Image clean = CleanStrip(CopyRect(*capture, 37, 22, 89, 12), StripKind::Appointment, false);
     floater_.processMessages();
-    TFrmOCR& host = Host();
-    host.LoadDCRFile(kAppointment);
-    accept(host.Recognize(clean), findings);
+    last_ = read(clean, kAppointment);
+    if (!offer(window, appointmentSighting_, findings))
+        appointmentSighting_ = {};
 }
 
 } // namespace ocr

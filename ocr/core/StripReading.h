@@ -44,7 +44,7 @@ inline constexpr double kMaxInkShare = 0.40;
 inline constexpr int kNumberGlyphs = 12;
 // Fewer wrong output neurons (of 400) than this between a glyph's best class
 // and the runner-up, and the glyph is not trusted.
-inline constexpr int kMinGlyphMargin = 10;
+inline constexpr int kMinGlyphMargin = 16;
 
 // Segments clean, checks it is plausible, classifies it with network and
 // applies the screen-number rules for the given day.

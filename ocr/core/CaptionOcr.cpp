@@ -75,11 +75,17 @@ TFrmOCR& CaptionOcr::Host()
     return *host_;
 }
 
-StripReading CaptionOcr::read(const Image& clean, int network)
+StripReading CaptionOcr::read(const Image& strip, StripKind kind, bool clearType, int network)
 {
     TFrmOCR& host = Host();
+    const auto today = today_();
     host.LoadDCRFile(network);
-    return host.ReadNumber(clean, today_());
+    StripReading reading = host.ReadNumber(CleanStrip(strip, kind, clearType), today);
+    if (reading.accepted())
+        return reading;
+    host.LoadDCRFile(network);
+    StripReading second = host.ReadNumber(ThresholdClean(strip, kind), today);
+    return second.accepted() ? second : reading;
 }
 
 bool CaptionOcr::offer(platform::WindowId window, Sighting& previous, OcrFindings& findings)
@@ -121,9 +127,9 @@ void CaptionOcr::ReadCaptionBar(platform::WindowId window, OcrFindings findings)
         const Image strip = CopyRect(*capture, rect->width() - b - 154, 0, kCaptionStripWidth,
                                      rect->height());
         findings.fontsmoothingon = clearTypeMode_ && clearTypeMode_();
-        const Image clean = CleanStrip(strip, StripKind::CaptionBar, findings.fontsmoothingon);
         floater_.processMessages();
-        last_ = read(clean, findings.fontsmoothingon ? kCaptionClearType : kCaption);
+        last_ = read(strip, StripKind::CaptionBar, findings.fontsmoothingon,
+                     findings.fontsmoothingon ? kCaptionClearType : kCaption);
         if (offer(window, captionSighting_, findings))
             return;
     }
@@ -137,9 +143,9 @@ void CaptionOcr::ReadAppointmentCaption(platform::WindowId window, OcrFindings f
         appointmentSighting_ = {};
         return;
     }
-    const Image clean = CleanStrip(CopyRect(*capture, 37, 22, 89, 12), StripKind::Appointment, false);
+    const Image strip = CopyRect(*capture, 37, 22, 89, 12);
     floater_.processMessages();
-    last_ = read(clean, kAppointment);
+    last_ = read(strip, StripKind::Appointment, false, kAppointment);
     if (!offer(window, appointmentSighting_, findings))
         appointmentSighting_ = {};
 }

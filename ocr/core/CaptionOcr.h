@@ -87,7 +87,9 @@ private:
         std::string number;
     };
     void moveFloaterOutOf(const platform::Rect& strip);
-    StripReading read(const Image& clean, int network);
+    // The exact-colour cleaning first; the strip's own threshold where that
+    // gives no acceptable number.
+    StripReading read(const Image& strip, StripKind kind, bool clearType, int network);
     // Hands on a confirmed number; true when the strip held a number at all.
     bool offer(platform::WindowId window, Sighting& previous, OcrFindings& findings);
 

@@ -5,7 +5,10 @@
 // plain number rules, one pass), the floater's read (with the screen-number
 // guards, confirmed on a second pass) and Tesseract in one run.
 //
-//   ocr_screens [--seed N] [--per-style N] [--negatives N] [--no-tesseract]
+//   ocr_screens [--seed N] [--per-style N] [--negatives N] [--no-tesseract] [--strips DIR]
+//
+// --strips keeps the offset-0 strips as DIR/stripN.png with DIR/truth.txt
+// (file, number shown or empty) for ocr-workbench --batch.
 //
 // Prints the breakdown by renderer, size, theme and font, the negatives, and
 // processor time per caption read.
@@ -18,6 +21,7 @@
 #include "ocr/widgets/QtImage.h"
 #include "toolkit/core/PersonalNumber.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -127,18 +131,23 @@ void printTable(const char* title, const std::map<std::string, Row>& rows, bool 
 }
 
 // Tesseract reads every strip in one process (a list file) so start-up is paid once.
+void saveStrips(const std::vector<Strip>& strips, int height, const QDir& dir)
+{
+    std::ofstream list(dir.filePath("strips.txt").toStdString());
+    std::ofstream truth(dir.filePath("truth.txt").toStdString());
+    for (std::size_t i = 0; i < strips.size(); ++i) {
+        const QString png = dir.filePath(QString("strip%1.png").arg(i));
+        ocr::ToQImage(strips[i].bar).copy(kBarWidth - 154, 0, 150, height).save(png);
+        list << png.toStdString() << "\n";
+        truth << png.toStdString() << "\t" << strips[i].truth << "\n";
+    }
+}
+
 std::vector<std::string> runTesseract(const std::vector<Strip>& strips, int height)
 {
     QTemporaryDir dir;
     const QString list = dir.filePath("strips.txt");
-    {
-        std::ofstream out(list.toStdString());
-        for (std::size_t i = 0; i < strips.size(); ++i) {
-            const QString png = dir.filePath(QString("strip%1.png").arg(i));
-            ocr::ToQImage(strips[i].bar).copy(kBarWidth - 154, 0, 150, height).save(png);
-            out << png.toStdString() << "\n";
-        }
-    }
+    saveStrips(strips, height, QDir(dir.path()));
     const std::string command = "OMP_THREAD_LIMIT=1 tesseract '" + list.toStdString() +
                                 "' stdout --psm 7 -c tessedit_char_whitelist=0123456789-A 2>/dev/null";
     std::string all;
@@ -182,6 +191,7 @@ int main(int argc, char** argv)
     unsigned seed = 7311;
     int perStyle = 2, negatives = 400;
     bool withTesseract = true;
+    QString stripsDir;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--seed" && i + 1 < argc)
@@ -192,6 +202,8 @@ int main(int argc, char** argv)
             negatives = std::stoi(argv[++i]);
         else if (a == "--no-tesseract")
             withTesseract = false;
+        else if (a == "--strips" && i + 1 < argc)
+            stripsDir = argv[++i];
     }
 
     const auto fonts = ocrbench::CaptionFonts();
@@ -263,6 +275,10 @@ int main(int argc, char** argv)
         }
     }
 
+    if (!stripsDir.isEmpty()) {
+        QDir().mkpath(stripsDir);
+        saveStrips(strips, height, QDir(stripsDir));
+    }
     const auto today = toolkit::LocalToday();
     platform::MemoryDesktop desktop;
     StillFloater floater;

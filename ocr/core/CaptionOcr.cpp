@@ -40,6 +40,18 @@ StripReading TFrmOCR::ReadNumber(const Image& clean, std::chrono::year_month_day
     return ReadNumberStrip(DCR, Network, clean, today);
 }
 
+StripReading TFrmOCR::ReadCapture(const Image& strip, StripKind kind, bool clearType, int n,
+                                  std::chrono::year_month_day today)
+{
+    LoadDCRFile(n);
+    StripReading reading = ReadNumber(CleanStrip(strip, kind, clearType), today);
+    if (reading.accepted())
+        return reading;
+    LoadDCRFile(n);
+    StripReading second = ReadNumber(ThresholdClean(strip, kind), today);
+    return second.accepted() ? second : reading;
+}
+
 Image CopyRect(const platform::Capture& capture, int left, int top, int width, int height)
 {
     Image result(width, height, kBlack);
@@ -73,19 +85,6 @@ TFrmOCR& CaptionOcr::Host()
     if (!host_)
         host_ = std::make_unique<TFrmOCR>();
     return *host_;
-}
-
-StripReading CaptionOcr::read(const Image& strip, StripKind kind, bool clearType, int network)
-{
-    TFrmOCR& host = Host();
-    const auto today = today_();
-    host.LoadDCRFile(network);
-    StripReading reading = host.ReadNumber(CleanStrip(strip, kind, clearType), today);
-    if (reading.accepted())
-        return reading;
-    host.LoadDCRFile(network);
-    StripReading second = host.ReadNumber(ThresholdClean(strip, kind), today);
-    return second.accepted() ? second : reading;
 }
 
 bool CaptionOcr::offer(platform::WindowId window, Sighting& previous, OcrFindings& findings)
@@ -128,8 +127,8 @@ void CaptionOcr::ReadCaptionBar(platform::WindowId window, OcrFindings findings)
                                      rect->height());
         findings.fontsmoothingon = clearTypeMode_ && clearTypeMode_();
         floater_.processMessages();
-        last_ = read(strip, StripKind::CaptionBar, findings.fontsmoothingon,
-                     findings.fontsmoothingon ? kCaptionClearType : kCaption);
+        last_ = Host().ReadCapture(strip, StripKind::CaptionBar, findings.fontsmoothingon,
+                                   findings.fontsmoothingon ? kCaptionClearType : kCaption, today_());
         if (offer(window, captionSighting_, findings))
             return;
     }
@@ -145,7 +144,7 @@ void CaptionOcr::ReadAppointmentCaption(platform::WindowId window, OcrFindings f
     }
     const Image strip = CopyRect(*capture, 37, 22, 89, 12);
     floater_.processMessages();
-    last_ = read(strip, StripKind::Appointment, false, kAppointment);
+    last_ = Host().ReadCapture(strip, StripKind::Appointment, false, kAppointment, today_());
     if (!offer(window, appointmentSighting_, findings))
         appointmentSighting_ = {};
 }

@@ -33,6 +33,10 @@ public:
     std::string Recognize(const Image& picture);
     // Reads a cleaned strip as a personal number, with the screen-number rules.
     StripReading ReadNumber(const Image& clean, std::chrono::year_month_day today);
+    // Reads a captured strip with network n: the exact-colour cleaning first,
+    // the strip's own threshold where that gives no acceptable number.
+    StripReading ReadCapture(const Image& strip, StripKind kind, bool clearType, int n,
+                             std::chrono::year_month_day today);
 
     TBackProp Network{20, 20, 20, 20, 50};
     DCRRecognizer DCR;
@@ -87,9 +91,6 @@ private:
         std::string number;
     };
     void moveFloaterOutOf(const platform::Rect& strip);
-    // The exact-colour cleaning first; the strip's own threshold where that
-    // gives no acceptable number.
-    StripReading read(const Image& strip, StripKind kind, bool clearType, int network);
     // Hands on a confirmed number; true when the strip held a number at all.
     bool offer(platform::WindowId window, Sighting& previous, OcrFindings& findings);
 

@@ -9,7 +9,7 @@ seconds="${1:-60}"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DTQ7_BUILD_FUZZERS=ON -DTQ7_BUILD_TESTS=OFF -DTQ7_BUILD_BENCH=OFF >/dev/null
-read -r -a targets <<<"${TQ7_FUZZ_TARGETS:-pcx tga pcd jp2 bmp gif tiff picturefile dicom}"
+read -r -a targets <<<"${TQ7_FUZZ_TARGETS:-pcx tga pcd jp2 bmp gif tiff picturefile dicom captionstrip}"
 ninja -C "$build" -j2 fuzz_seeds "${targets[@]/#/fuzz_}"
 corpus="$build/corpus"
 "$build/fuzz/fuzz_seeds" "$corpus"

@@ -2,6 +2,9 @@
 // were not trained on, through the same readers the floater uses, with
 // Tesseract reading the same strips as the peer.
 //
+// Each strip is read on two passes, as the floater follows a screen number
+// on its second sighting; the processor time covers both.
+//
 // OCR_SAMPLES (default 250) strips per offset for our readers,
 // OCR_TESSERACT_SAMPLES (default 25) per offset for Tesseract.
 
@@ -120,10 +123,14 @@ std::optional<std::string> readWithOurs(ocr::CaptionOcr& reader, int network,
         return toolkit::NumberFromRecognisedText(
             host.Recognize(ocr::CleanStrip(picture, ocr::StripKind::Plain, false)));
     }
-    if (network == ocr::kAppointment)
-        reader.ReadAppointmentCaption(window, {candidates, found, smoothing});
-    else
-        reader.ReadCaptionBar(window, {candidates, found, smoothing});
+    // The floater follows a screen number on its second sighting.
+    for (int pass = 0; pass < 2; ++pass) {
+        candidates.clear();
+        if (network == ocr::kAppointment)
+            reader.ReadAppointmentCaption(window, {candidates, found, smoothing});
+        else
+            reader.ReadCaptionBar(window, {candidates, found, smoothing});
+    }
     if (candidates.empty())
         return std::nullopt;
     return candidates.front();

@@ -17,8 +17,8 @@
 
 namespace ocrbench {
 
-// YYYYMMDD-NNNN with a real date from 1900-2025; every fourth one a
-// coordination number (day + 60).
+// YYYYMMDD-NNNN with a real date from 1900-2025 and a right check digit;
+// every fourth one a coordination number (day + 60).
 inline std::string RandomPersonalNumber(std::mt19937& rng)
 {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -29,9 +29,16 @@ inline std::string RandomPersonalNumber(std::mt19937& rng)
     int day = std::uniform_int_distribution<int>(1, last)(rng);
     if (std::uniform_int_distribution<int>(0, 3)(rng) == 0)
         day += 60;
-    const int serial = std::uniform_int_distribution<int>(0, 9999)(rng);
+    const int serial = std::uniform_int_distribution<int>(0, 999)(rng);
     char text[16];
-    std::snprintf(text, sizeof text, "%04d%02d%02d-%04d", year, month, day, serial);
+    std::snprintf(text, sizeof text, "%04d%02d%02d-%03d0", year, month, day, serial);
+    // The mod-10 check over YYMMDDNNN.
+    int sum = 0;
+    for (int i = 0; i < 9; ++i) {
+        const int d = (text[i < 6 ? i + 2 : i + 3] - '0') * (i % 2 == 0 ? 2 : 1);
+        sum += d / 10 + d % 10;
+    }
+    text[12] = static_cast<char>('0' + (10 - sum % 10) % 10);
     return text;
 }
 

@@ -324,6 +324,23 @@ std::string TBackProp::GetResult() const
     return best ? best->TargetPatternClass : std::string();
 }
 
+int TBackProp::ResultMargin() const
+{
+    if (FTrainingSet.empty())
+        return 0;
+    int best = nOutput_, second = nOutput_;
+    for (const auto& pairs : FTrainingSet) {
+        const int wrong = wrongNeurons(pairs.TargetPattern);
+        if (wrong < best) {
+            second = best;
+            best = wrong;
+        } else if (wrong < second) {
+            second = wrong;
+        }
+    }
+    return FTrainingSet.size() == 1 ? nOutput_ : second - best;
+}
+
 void TBackProp::GetResult(std::vector<std::string>& symbols, std::vector<std::string>& matchs,
                           std::vector<std::string>& unmatchs, char decimalSeparator) const
 {

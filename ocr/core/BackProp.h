@@ -71,6 +71,9 @@ public:
 
     // The best class, or "" when the network knows no class.
     std::string GetResult() const;
+    // How far the best class stands ahead of the next: the runner-up's wrong
+    // output neurons minus the best's; NOutputNeuron with one class, 0 with none.
+    int ResultMargin() const;
     // All classes ranked by falling match; equal matches keep training order.
     void GetResult(std::vector<std::string>& symbols, std::vector<std::string>& matchs,
                    std::vector<std::string>& unmatchs, char decimalSeparator = '.') const;

@@ -35,6 +35,23 @@ std::string TFrmOCR::Recognize(const Image& picture)
     return DCR.ResultText.substr(first, last - first + 1);
 }
 
+StripReading TFrmOCR::ReadNumber(const Image& clean, std::chrono::year_month_day today)
+{
+    return ReadNumberStrip(DCR, Network, clean, today);
+}
+
+StripReading TFrmOCR::ReadCapture(const Image& strip, StripKind kind, bool clearType, int n,
+                                  std::chrono::year_month_day today)
+{
+    LoadDCRFile(n);
+    StripReading reading = ReadNumber(CleanStrip(strip, kind, clearType), today);
+    if (reading.accepted())
+        return reading;
+    LoadDCRFile(n);
+    StripReading second = ReadNumber(ThresholdClean(strip, kind), today);
+    return second.accepted() ? second : reading;
+}
+
 Image CopyRect(const platform::Capture& capture, int left, int top, int width, int height)
 {
     Image result(width, height, kBlack);
@@ -57,8 +74,9 @@ Image CopyRect(const platform::Capture& capture, int left, int top, int width, i
 }
 
 CaptionOcr::CaptionOcr(platform::Desktop& desktop, FloaterWindow& floater,
-                       std::function<bool()> clearTypeMode)
-    : desktop_(desktop), floater_(floater), clearTypeMode_(std::move(clearTypeMode))
+                       std::function<bool()> clearTypeMode, Today today)
+    : desktop_(desktop), floater_(floater), clearTypeMode_(std::move(clearTypeMode)),
+      today_(today ? std::move(today) : Today(toolkit::LocalToday))
 {
 }
 
@@ -69,12 +87,17 @@ TFrmOCR& CaptionOcr::Host()
     return *host_;
 }
 
-bool CaptionOcr::accept(const std::string& text, OcrFindings& findings)
+bool CaptionOcr::offer(platform::WindowId window, Sighting& previous, OcrFindings& findings)
 {
-    const auto number = toolkit::NumberFromRecognisedText(text);
-    if (!number)
+    if (!last_.accepted())
         return false;
-    findings.candidates.push_back(*number);
+    const bool seenBefore = previous.window == window && previous.number == last_.number;
+    previous = {window, last_.number};
+    if (!seenBefore) {
+        last_.verdict = StripVerdict::Unconfirmed;
+        return true;
+    }
+    findings.candidates.push_back(last_.number);
     findings.OCRFoundPersonnr = true;
     return true;
 }
@@ -93,35 +116,37 @@ void CaptionOcr::moveFloaterOutOf(const platform::Rect& strip)
 void CaptionOcr::ReadCaptionBar(platform::WindowId window, OcrFindings findings)
 {
     const auto rect = desktop_.windowRect(window);
-    if (!rect)
-        return;
     for (int b : kCaptionOffsets) {
+        if (!rect)
+            break;
         moveFloaterOutOf({rect->right - b - 154, rect->top, rect->right, rect->bottom});
         const auto capture = desktop_.captureWindow(window);
         if (!capture)
-            return;
+            break;
         const Image strip = CopyRect(*capture, rect->width() - b - 154, 0, kCaptionStripWidth,
                                      rect->height());
         findings.fontsmoothingon = clearTypeMode_ && clearTypeMode_();
-        const Image clean = CleanStrip(strip, StripKind::CaptionBar, findings.fontsmoothingon);
         floater_.processMessages();
-        TFrmOCR& host = Host();
-        host.LoadDCRFile(findings.fontsmoothingon ? kCaptionClearType : kCaption);
-        if (accept(host.Recognize(clean), findings))
+        last_ = Host().ReadCapture(strip, StripKind::CaptionBar, findings.fontsmoothingon,
+                                   findings.fontsmoothingon ? kCaptionClearType : kCaption, today_());
+        if (offer(window, captionSighting_, findings))
             return;
     }
+    captionSighting_ = {};
 }
 
 void CaptionOcr::ReadAppointmentCaption(platform::WindowId window, OcrFindings findings)
 {
     const auto capture = desktop_.captureWindow(window);
-    if (!capture)
+    if (!capture) {
+        appointmentSighting_ = {};
         return;
-    const Image clean = CleanStrip(CopyRect(*capture, 37, 22, 89, 12), StripKind::Appointment, false);
+    }
+    const Image strip = CopyRect(*capture, 37, 22, 89, 12);
     floater_.processMessages();
-    TFrmOCR& host = Host();
-    host.LoadDCRFile(kAppointment);
-    accept(host.Recognize(clean), findings);
+    last_ = Host().ReadCapture(strip, StripKind::Appointment, false, kAppointment, today_());
+    if (!offer(window, appointmentSighting_, findings))
+        appointmentSighting_ = {};
 }
 
 } // namespace ocr

@@ -7,9 +7,11 @@
 #include "CaptureCleaning.h"
 #include "FileStorage.h"
 #include "GlyphFrame.h"
+#include "StripReading.h"
 
 #include "platform/Desktop.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,6 +31,12 @@ public:
     bool LoadDCRFile(int n);
     // Recognises a cleaned picture; ResultText without surrounding blanks.
     std::string Recognize(const Image& picture);
+    // Reads a cleaned strip as a personal number, with the screen-number rules.
+    StripReading ReadNumber(const Image& clean, std::chrono::year_month_day today);
+    // Reads a captured strip with network n: the exact-colour cleaning first,
+    // the strip's own threshold where that gives no acceptable number.
+    StripReading ReadCapture(const Image& strip, StripKind kind, bool clearType, int n,
+                             std::chrono::year_month_day today);
 
     TBackProp Network{20, 20, 20, 20, 50};
     DCRRecognizer DCR;
@@ -59,25 +67,40 @@ inline constexpr int kCaptionStripWidth = 150;
 // it are black, as a copy beyond a window's edge gives.
 Image CopyRect(const platform::Capture& capture, int left, int top, int width, int height);
 
+// A number read off the screen is handed to the tracking pass only when the
+// same window showed the same number on the pass before: a capture taken
+// while Q7 repaints can mix the old number with the new one.
 class CaptionOcr {
 public:
+    using Today = std::function<std::chrono::year_month_day()>;
     CaptionOcr(platform::Desktop& desktop, FloaterWindow& floater,
-               std::function<bool()> clearTypeMode);
+               std::function<bool()> clearTypeMode, Today today = {});
 
     void ReadCaptionBar(platform::WindowId window, OcrFindings findings);
     void ReadAppointmentCaption(platform::WindowId window, OcrFindings findings);
 
     // The host, created on first use.
     TFrmOCR& Host();
+    // The reading of the last strip tried.
+    const StripReading& LastReading() const { return last_; }
 
 private:
+    // The number a window showed on the previous pass.
+    struct Sighting {
+        platform::WindowId window = 0;
+        std::string number;
+    };
     void moveFloaterOutOf(const platform::Rect& strip);
-    static bool accept(const std::string& text, OcrFindings& findings);
+    // Hands on a confirmed number; true when the strip held a number at all.
+    bool offer(platform::WindowId window, Sighting& previous, OcrFindings& findings);
 
     platform::Desktop& desktop_;
     FloaterWindow& floater_;
     std::function<bool()> clearTypeMode_;
+    Today today_;
     std::unique_ptr<TFrmOCR> host_;
+    StripReading last_;
+    Sighting captionSighting_, appointmentSighting_;
 };
 
 } // namespace ocr

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 namespace ocr {
 
@@ -61,9 +62,10 @@ Image PrepareClearType(const Image& picture)
     return result;
 }
 
-Image CleanStrip(const Image& strip, StripKind kind, bool clearType)
+namespace {
+
+void whitenSeparators(Image& clean, StripKind kind)
 {
-    Image clean = Mask(clearType ? PrepareClearType(strip) : strip);
     const int w = clean.width(), h = clean.height();
     switch (kind) {
     case StripKind::CaptionBar:
@@ -76,6 +78,74 @@ Image CleanStrip(const Image& strip, StripKind kind, bool clearType)
     case StripKind::Plain:
         break;
     }
+}
+
+// The threshold that best splits a histogram in two (Otsu); 0 when flat.
+int otsu(const std::array<int, 256>& histogram)
+{
+    long total = 0;
+    double sum = 0;
+    for (int v = 0; v < 256; ++v) {
+        total += histogram[static_cast<std::size_t>(v)];
+        sum += static_cast<double>(v) * histogram[static_cast<std::size_t>(v)];
+    }
+    long below = 0;
+    double sumBelow = 0, best = -1;
+    int threshold = 0;
+    for (int t = 0; t < 256; ++t) {
+        below += histogram[static_cast<std::size_t>(t)];
+        sumBelow += static_cast<double>(t) * histogram[static_cast<std::size_t>(t)];
+        const long above = total - below;
+        if (below == 0 || above == 0)
+            continue;
+        const double meanBelow = sumBelow / static_cast<double>(below);
+        const double meanAbove = (sum - sumBelow) / static_cast<double>(above);
+        const double between = static_cast<double>(below) * static_cast<double>(above) *
+                               (meanBelow - meanAbove) * (meanBelow - meanAbove);
+        if (between > best) {
+            best = between;
+            threshold = t;
+        }
+    }
+    return threshold;
+}
+
+} // namespace
+
+Image CleanStrip(const Image& strip, StripKind kind, bool clearType)
+{
+    Image clean = Mask(clearType ? PrepareClearType(strip) : strip);
+    whitenSeparators(clean, kind);
+    return clean;
+}
+
+Image ThresholdClean(const Image& strip, StripKind kind)
+{
+    const int w = strip.width(), h = strip.height();
+    Image clean(w, h, kWhite);
+    if (strip.isEmpty())
+        return clean;
+    std::vector<std::uint8_t> difference(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+    std::array<int, 256> histogram{};
+    for (int x = 0; x < w; ++x) {
+        const Rgb ground = strip.pixel(x, h - 1);
+        for (int y = 0; y < h; ++y) {
+            const Rgb c = strip.pixel(x, y);
+            const int d = std::max({std::abs(redOf(c) - redOf(ground)),
+                                    std::abs(greenOf(c) - greenOf(ground)),
+                                    std::abs(blueOf(c) - blueOf(ground))});
+            difference[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
+                       static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(d);
+            ++histogram[static_cast<std::size_t>(d)];
+        }
+    }
+    const int threshold = otsu(histogram);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (difference[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
+                           static_cast<std::size_t>(x)] > threshold)
+                clean.setPixel(x, y, kBlack);
+    whitenSeparators(clean, kind);
     return clean;
 }
 

@@ -21,6 +21,12 @@ enum class StripKind {
     Appointment, // the 89 x 12 area of the appointment window
     Plain,       // mask only
 };
+// The second cleaning, for strips the exact colours fail on (smoothed text,
+// gradient bars): a pixel is ink when it differs from its column's bottom
+// pixel by more than a threshold chosen from the strip's own differences
+// (Otsu), then the same areas as CleanStrip are painted white.
+Image ThresholdClean(const Image& strip, StripKind kind);
+
 // The whole cleaning of one capture: ClearType preparation when asked, the
 // mask, and the areas known to hold separators painted white.
 Image CleanStrip(const Image& strip, StripKind kind, bool clearType);

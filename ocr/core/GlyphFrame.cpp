@@ -212,6 +212,7 @@ Image DCRRecognizer::GlyphBitmap(const TChar& glyph)
 void DCRRecognizer::Classify(TBackProp& network)
 {
     ResultText.clear();
+    GlyphMargins.clear();
     for (const TLine& line : FLines) {
         for (std::size_t wi = 0; wi < line.Words.size(); ++wi) {
             const TWord& word = line.Words[wi];
@@ -225,6 +226,7 @@ void DCRRecognizer::Classify(TBackProp& network)
                     continue;
                 network.Apply();
                 const std::string symbol = network.GetResult();
+                GlyphMargins.push_back(network.ResultMargin());
                 ResultText += symbol;
                 if (symbol == "." && wi + 1 == line.Words.size() && ci + 1 == word.Chars.size())
                     ResultText += "\r\n";

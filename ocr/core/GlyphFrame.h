@@ -77,6 +77,8 @@ public:
     TImageArray FImageArray;
     TLines FLines;
     std::string ResultText;
+    // Per classified glyph, how far its class stood ahead (TBackProp::ResultMargin).
+    std::vector<int> GlyphMargins;
 
     // The whole recognition; the network's input layer and outputs change.
     void Recognize(const Image& picture, TBackProp& network);

@@ -107,29 +107,55 @@ TEST_F(CaptionOcrTest, CaptionBarNumberIsFoundAtEachOffsetAndLaterOffsetsAreNotT
     const int offsets[] = {0, 38, 106, 144};
     for (int k = 0; k < 4; ++k) {
         SCOPED_TRACE(offsets[k]);
-        desktop.captures = 0;
-        findings = {};
-        const auto bar = ocr::RenderCaptionBar("19640823-4127", 420, offsets[k], false,
+        const auto bar = ocr::RenderCaptionBar("19640823-4125", 420, offsets[k], false,
                                                QColor(0, 84, 147), QColor(255, 255, 255));
         const auto w = addWindow(bar, "MIAQ7CAPTIONBAR", "");
+        // First sighting: seen, not yet followed; the offsets after it are not tried.
+        desktop.captures = 0;
+        findings = {};
         reader.ReadCaptionBar(w, findings.refs());
-        EXPECT_EQ(findings.candidates, std::vector<std::string>{"19640823-4127"});
+        EXPECT_TRUE(findings.candidates.empty());
+        EXPECT_FALSE(findings.found);
+        EXPECT_EQ(reader.LastReading().verdict, ocr::StripVerdict::Unconfirmed) << reader.LastReading().ink << " " << reader.LastReading().glyphs << " " << reader.LastReading().margin;
+        EXPECT_EQ(desktop.captures, k + 1);
+        // Second sighting: followed.
+        desktop.captures = 0;
+        reader.ReadCaptionBar(w, findings.refs());
+        EXPECT_EQ(findings.candidates, std::vector<std::string>{"19640823-4125"});
         EXPECT_TRUE(findings.found);
         EXPECT_FALSE(findings.smoothing);
         EXPECT_EQ(desktop.captures, k + 1);
     }
 }
 
-TEST_F(CaptionOcrTest, ClearTypeModeUsesTheClearTypeNetworkAndSetsTheFlag)
+TEST_F(CaptionOcrTest, NumberIsFollowedOnlyWhenTheSameWindowShowedItOnThePassBefore)
 {
-    clearType = true;
-    const auto bar = ocr::RenderCaptionBar("20011231-6654", 400, 0, true, QColor(0, 84, 147),
-                                           QColor(255, 255, 255));
-    reader.ReadCaptionBar(addWindow(bar, "MIAQ7CAPTIONBAR", ""), findings.refs());
-    EXPECT_EQ(findings.candidates, std::vector<std::string>{"20011231-6654"});
-    EXPECT_TRUE(findings.smoothing);
-    // The ClearType network's fourth class is "6" (the plain caption network's is "3").
-    EXPECT_EQ(reader.Host().Network.GetKnownSymbol(3), "6");
+    auto bar = [](const char* number) {
+        return ocr::RenderCaptionBar(number, 420, 0, false, QColor(0, 84, 147),
+                                     QColor(255, 255, 255));
+    };
+    const auto first = addWindow(bar("19640823-4125"), "MIAQ7CAPTIONBAR", "");
+    const auto other = addWindow(bar("19640823-4125"), "MIAQ7CAPTIONBAR", "", 300, 300);
+    const auto changed = addWindow(bar("20011231-6658"), "MIAQ7CAPTIONBAR", "", 300, 500);
+    const ocr::Image blank(420, ocr::kCaptionBarHeight, ocr::makeRgb(0, 84, 147));
+    const auto empty = addWindow(blank, "MIAQ7CAPTIONBAR", "", 300, 700);
+    const struct {
+        platform::WindowId window;
+        bool followed;
+    } passes[] = {
+        {first, false},   {first, true},  {first, true},
+        {other, false},   {other, true},  // another window's number needs its own sighting
+        {changed, false}, {changed, true},
+        {empty, false},   {changed, false}, // a pass without a number breaks the run
+        {changed, true},
+    };
+    for (std::size_t i = 0; i < std::size(passes); ++i) {
+        SCOPED_TRACE(i);
+        findings = {};
+        reader.ReadCaptionBar(passes[i].window, findings.refs());
+        EXPECT_EQ(findings.found, passes[i].followed);
+        EXPECT_EQ(findings.candidates.size(), passes[i].followed ? 1u : 0u);
+    }
 }
 
 TEST_F(CaptionOcrTest, NoNumberLeavesTheFindingsAloneAfterTryingEveryOffset)
@@ -144,15 +170,17 @@ TEST_F(CaptionOcrTest, NoNumberLeavesTheFindingsAloneAfterTryingEveryOffset)
 
 TEST_F(CaptionOcrTest, FloaterCoveringTheStripMovesBelowItBeforeTheCapture)
 {
-    const auto bar = ocr::RenderCaptionBar("19640823-4127", 400, 0, false, QColor(0, 84, 147),
+    const auto bar = ocr::RenderCaptionBar("19640823-4125", 400, 0, false, QColor(0, 84, 147),
                                            QColor(255, 255, 255));
     const auto w = addWindow(bar, "MIAQ7CAPTIONBAR", "", 300, 100); // right edge 700
+    reader.ReadCaptionBar(w, findings.refs());
     floater.bounds = platform::Rect{650, 110, 900, 200};
+    desktop.captures = 0;
     reader.ReadCaptionBar(w, findings.refs());
     // New top: the bar's height + the overlap's top + 2.
     ASSERT_EQ(floater.moves, std::vector<int>{ocr::kCaptionBarHeight + 110 + 2});
     EXPECT_EQ(floater.captureCountAtMove, 0);
-    EXPECT_EQ(findings.candidates, std::vector<std::string>{"19640823-4127"});
+    EXPECT_EQ(findings.candidates, std::vector<std::string>{"19640823-4125"});
 
     // A floater elsewhere stays where it is.
     floater.moves.clear();
@@ -164,10 +192,12 @@ TEST_F(CaptionOcrTest, FloaterCoveringTheStripMovesBelowItBeforeTheCapture)
 
 TEST_F(CaptionOcrTest, AppointmentWindowNumberIsFound)
 {
-    const auto window = ocr::RenderAppointmentWindow("19580412-2288", QSize(160, 50),
+    const auto window = ocr::RenderAppointmentWindow("19580412-2280", QSize(160, 50),
                                                      QColor(236, 233, 216), QColor(0, 0, 0));
-    reader.ReadAppointmentCaption(addWindow(window, "AfxWnd80", "Appointment"), findings.refs());
-    EXPECT_EQ(findings.candidates, std::vector<std::string>{"19580412-2288"});
+    const auto w = addWindow(window, "AfxWnd80", "Appointment");
+    reader.ReadAppointmentCaption(w, findings.refs());
+    reader.ReadAppointmentCaption(w, findings.refs());
+    EXPECT_EQ(findings.candidates, std::vector<std::string>{"19580412-2280"});
     EXPECT_TRUE(findings.found);
 }
 

@@ -111,3 +111,61 @@ TEST(CaptureCleaning, AcceptingACandidate)
 
 
 } // namespace
+
+namespace {
+
+// A 150 x 24 strip on the given ground with a text bar at columns 20-25,
+// rows 5-15, and two edge columns blended 75 % (26) and 25 % (27) towards
+// the text colour, as smoothing draws them.
+Image smoothedStrip(ocr::Rgb text, bool gradient, ocr::Rgb flat)
+{
+    Image strip(150, 24);
+    auto ground = [&](int x) {
+        return gradient ? makeRgb(10 + x, 36 + x, 106 + x * 8 / 10) : flat;
+    };
+    auto blend = [](ocr::Rgb a, ocr::Rgb b, int percent) {
+        auto mix = [&](int u, int v) { return u + (v - u) * percent / 100; };
+        return makeRgb(mix(ocr::redOf(a), ocr::redOf(b)), mix(ocr::greenOf(a), ocr::greenOf(b)),
+                       mix(ocr::blueOf(a), ocr::blueOf(b)));
+    };
+    for (int x = 0; x < 150; ++x)
+        for (int y = 0; y < 24; ++y) {
+            ocr::Rgb c = ground(x);
+            if (y >= 5 && y <= 15) {
+                if (x >= 20 && x <= 25)
+                    c = text;
+                else if (x == 26)
+                    c = blend(ground(x), text, 75);
+                else if (x == 27)
+                    c = blend(ground(x), text, 25);
+            }
+            strip.setPixel(x, y, c);
+        }
+    return strip;
+}
+
+} // namespace
+
+TEST(CaptureCleaning, ThresholdCleaningKeepsTheTextWhereExactColoursFail)
+{
+    const struct {
+        const char* name;
+        Image strip;
+    } cases[] = {
+        {"white on a gradient", smoothedStrip(ocr::kWhite, true, 0)},
+        {"white on dark grey", smoothedStrip(ocr::kWhite, false, makeRgb(64, 64, 64))},
+        {"black on light grey", smoothedStrip(ocr::kBlack, false, makeRgb(212, 208, 200))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Image clean = ocr::ThresholdClean(c.strip, ocr::StripKind::Plain);
+        for (int x = 0; x < 150; ++x)
+            for (int y = 0; y < 24; ++y) {
+                const bool ink = y >= 5 && y <= 15 && x >= 20 && x <= 26;
+                ASSERT_EQ(clean.pixel(x, y), ink ? ocr::kBlack : ocr::kWhite) << x << "," << y;
+            }
+    }
+    // The exact-colour mask turns the gradient into ink everywhere but one column.
+    const Image masked = ocr::Mask(cases[0].strip);
+    EXPECT_EQ(masked.pixel(100, 2), ocr::kBlack);
+}

@@ -111,3 +111,54 @@ TEST(PersonalNumber, OtherSources)
     EXPECT_FALSE(NumberFromCommandLine("UPDATE_ALL"));
     EXPECT_FALSE(NumberFromCommandLine("1912121212"));
 }
+
+struct ScreenCase {
+    const char* text;
+    ScreenNumberVerdict verdict;
+};
+
+class ScreenNumberTests : public testing::TestWithParam<ScreenCase> {};
+
+TEST_P(ScreenNumberTests, OnlySurelyRightNumbersPass)
+{
+    using namespace std::chrono;
+    const year_month_day today{year{2026}, December, day{11}};
+    EXPECT_EQ(CheckScreenNumber(GetParam().text, today), GetParam().verdict);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ScreenNumberTests,
+    testing::Values(
+        ScreenCase{"191212121212", ScreenNumberVerdict::Accepted},
+        ScreenCase{"198208309586", ScreenNumberVerdict::Accepted},
+        ScreenCase{"190307116228", ScreenNumberVerdict::Accepted},
+        ScreenCase{"191212721219", ScreenNumberVerdict::Accepted},   // coordination number
+        ScreenCase{"202612111233", ScreenNumberVerdict::Accepted},   // born today
+        ScreenCase{"19121212A212", ScreenNumberVerdict::Accepted},   // "A" serial: no check digit
+        ScreenCase{"071290001234", ScreenNumberVerdict::Accepted},   // special: no date, no check
+        // Misreads of one digit, as screens give them.
+        ScreenCase{"191212121213", ScreenNumberVerdict::CheckDigit},
+        ScreenCase{"190307116226", ScreenNumberVerdict::CheckDigit},
+        ScreenCase{"190603173100", ScreenNumberVerdict::CheckDigit},
+        ScreenCase{"191212721218", ScreenNumberVerdict::CheckDigit},
+        ScreenCase{"106106100560", ScreenNumberVerdict::NoDate},     // check digit right, year 1061
+        ScreenCase{"187001011233", ScreenNumberVerdict::Accepted},   // the earliest year taken
+        ScreenCase{"186912311237", ScreenNumberVerdict::NoDate},
+        ScreenCase{"191212421212", ScreenNumberVerdict::NoDate},     // day 42
+        ScreenCase{"190002291212", ScreenNumberVerdict::NoDate},
+        ScreenCase{"202612121232", ScreenNumberVerdict::FutureDate}, // tomorrow, check digit right
+        ScreenCase{"202612721239", ScreenNumberVerdict::FutureDate}, // tomorrow as coordination
+        ScreenCase{"20991212A212", ScreenNumberVerdict::FutureDate},
+        ScreenCase{"19121212-121", ScreenNumberVerdict::NotANumber}, // a lost digit
+        ScreenCase{"1912121212", ScreenNumberVerdict::NotANumber},
+        ScreenCase{"1912121212121", ScreenNumberVerdict::NotANumber},
+        ScreenCase{"19121212 212", ScreenNumberVerdict::NotANumber},
+        ScreenCase{"1912121212A2", ScreenNumberVerdict::NotANumber},
+        ScreenCase{"", ScreenNumberVerdict::NotANumber}));
+
+TEST(PersonalNumber, CheckDigitNeedsTwelveDigits)
+{
+    EXPECT_TRUE(HasValidCheckDigit("191212121212"));
+    EXPECT_FALSE(HasValidCheckDigit("19121212121"));
+    EXPECT_FALSE(HasValidCheckDigit("19121212A212"));
+}

@@ -41,7 +41,7 @@ private:
 };
 
 const std::string A = "19121212-1212";
-const std::string B = "19340506-7890";
+const std::string B = "19340506-7897"; // read from the screen too: check digit right
 
 class Win32Tracking : public ::testing::Test, protected Q7SimTracking {
 protected:

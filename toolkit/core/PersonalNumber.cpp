@@ -3,6 +3,7 @@
 #include "Text.h"
 
 #include <chrono>
+#include <ctime>
 
 namespace toolkit {
 
@@ -164,6 +165,63 @@ std::optional<std::string> NumberFromRecognisedText(std::string_view text)
     if (!IsAcceptedPersonalNumber(text, kRecognisedNumberLength))
         return std::nullopt;
     return InsertHyphen(text);
+}
+
+bool HasValidCheckDigit(std::string_view twelveDigits)
+{
+    if (twelveDigits.size() != 12)
+        return false;
+    int sum = 0;
+    for (std::size_t i = 2; i < 12; ++i) {
+        const char c = twelveDigits[i];
+        if (c < '0' || c > '9')
+            return false;
+        const int doubled = (c - '0') * (i % 2 == 0 ? 2 : 1);
+        sum += doubled / 10 + doubled % 10;
+    }
+    return sum % 10 == 0;
+}
+
+ScreenNumberVerdict CheckScreenNumber(std::string_view text, std::chrono::year_month_day today)
+{
+    if (text.size() != kRecognisedNumberLength || !IsPersonalNumberText(text) ||
+        text.find('-') != std::string_view::npos)
+        return ScreenNumberVerdict::NotANumber;
+    if (IsSpecialQ7Number(text))
+        return ScreenNumberVerdict::Accepted;
+    if (!IsPersonalNumberDate(text))
+        return ScreenNumberVerdict::NoDate;
+    // The date test passed, so these are numbers and a day above 60 is a
+    // coordination number's.
+    const int day = *decimal(text.substr(6, 2));
+    const std::chrono::year_month_day born{
+        std::chrono::year{*decimal(text.substr(0, 4))},
+        std::chrono::month{static_cast<unsigned>(*decimal(text.substr(4, 2)))},
+        std::chrono::day{static_cast<unsigned>(day > 60 ? day - 60 : day)}};
+    // Nobody in a clinic's chair was born before this; "1061..." is a misread "1961...".
+    constexpr int kEarliestBirthYear = 1870;
+    if (static_cast<int>(born.year()) < kEarliestBirthYear)
+        return ScreenNumberVerdict::NoDate;
+    if (born > today)
+        return ScreenNumberVerdict::FutureDate;
+    if (text[8] == 'A')
+        return ScreenNumberVerdict::Accepted;
+    return HasValidCheckDigit(text) ? ScreenNumberVerdict::Accepted
+                                    : ScreenNumberVerdict::CheckDigit;
+}
+
+std::chrono::year_month_day LocalToday()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return std::chrono::year_month_day{std::chrono::year{local.tm_year + 1900},
+                                       std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)},
+                                       std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
 }
 
 std::optional<std::string> NumberFromCommandLine(std::string_view parameter)

@@ -6,6 +6,7 @@
 // (YYYYMMDD-NNNN, 13 characters), 12 digits without it, and "pnr=" + number.
 // A day above 60 marks a coordination number (day + 60).
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -57,6 +58,19 @@ std::optional<std::string> NumberFromBookingTitle(std::string_view title);
 std::optional<std::string> NumberFromPaymentTitle(std::string_view title);
 // Caption recognition: an accepted 12-character text, hyphenated.
 std::optional<std::string> NumberFromRecognisedText(std::string_view text);
+// A number read off the screen is only a guess at pixels: one misread digit
+// names another person. It must therefore pass more than the other sources:
+// the 12-character test above, a birth date from 1870 up to today, and
+// the check digit (mod 10 over the last ten digits). "A" serials carry no
+// check digit, and Q7's special numbers no date, so those two keep the
+// plain rules (an "A" number still needs a birth date up to today).
+enum class ScreenNumberVerdict { Accepted, NotANumber, NoDate, FutureDate, CheckDigit };
+ScreenNumberVerdict CheckScreenNumber(std::string_view text, std::chrono::year_month_day today);
+// The mod-10 check over the last ten digits of a 12-digit text (YYMMDDNNNC).
+bool HasValidCheckDigit(std::string_view twelveDigits);
+// Today's date in local time, what CheckScreenNumber compares with.
+std::chrono::year_month_day LocalToday();
+
 // A command-line parameter: 12 or 13 characters after trimming, character test
 // on the untrimmed text. Returns the untrimmed parameter (first instance looks
 // it up as given; a second instance trims it before handing it on).

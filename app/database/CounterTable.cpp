@@ -34,10 +34,11 @@ QString lockingRead(SqlDialect dialect)
     }
 }
 
-// How long one allocation attempt waits for another session's lock: about the
-// pause between attempts, so that three attempts stay within a few seconds
-// on the user-interface thread. Set per session; errors leave the default.
-constexpr int kLockTimeoutMs = 500;
+// How long one allocation attempt waits for another session's lock: the
+// retry budget of three pauses, so that a busy counter row still queues its
+// writers while a row held by a stuck session costs the user-interface
+// thread a few seconds, not minutes. Set per session; errors leave the default.
+constexpr int kLockTimeoutMs = 1500;
 
 void limitLockWaits(QSqlDatabase& db)
 {

@@ -16,6 +16,7 @@
 #include "toolkit/db/PowerEvents.h"
 
 #include <QApplication>
+#include <QCursor>
 
 #include <stdexcept>
 
@@ -63,12 +64,14 @@ int main(int argc, char** argv)
         toolkit::ShowError(QString::fromUtf8(e.what()));
         return 1;
     }
-    // An older value in the user's own settings would come back at the next start.
+    // An older value in the user's own settings would come back at the next
+    // start. Said in a balloon: a modal box would hold up the tracking.
     toolkit::SetUserRootFailureNotifier([](const std::string& reason) {
-        toolkit::ShowWarning(toolkit::Translate(QStringLiteral(
+        toolkit::ShowBalloonHintAt(toolkit::Translate(QStringLiteral(
                                  "Inställningen kunde inte sparas i dina egna inställningar. "
                                  "Ett äldre värde där gäller vid nästa start."))
-                             + QStringLiteral("\r\r") + QString::fromStdString(reason));
+                                       + QStringLiteral("\r\r") + QString::fromStdString(reason),
+                                   QCursor::pos());
     });
 
     // On X11 the floater talks through Qt's own connection, so that the

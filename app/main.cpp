@@ -12,11 +12,13 @@
 #include "dicom/DicomSetup.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Progress.h"
+#include "toolkit/core/Settings.h"
 #include "toolkit/core/ToolkitPaths.h"
 #include "toolkit/db/JournalConnection.h"
 #include "toolkit/db/PowerEvents.h"
 
 #include <QApplication>
+#include <QCursor>
 
 #include <iostream>
 #include <stdexcept>
@@ -67,6 +69,15 @@ int main(int argc, char** argv)
         toolkit::ShowError(QString::fromUtf8(e.what()));
         return 1;
     }
+    // An older value in the user's own settings would come back at the next
+    // start. Said in a balloon: a modal box would hold up the tracking.
+    toolkit::SetUserRootFailureNotifier([](const std::string& reason) {
+        toolkit::ShowBalloonHintAt(toolkit::Translate(QStringLiteral(
+                                 "Inställningen kunde inte sparas i dina egna inställningar. "
+                                 "Ett äldre värde där gäller vid nästa start."))
+                                       + QStringLiteral("\r\r") + QString::fromStdString(reason),
+                                   QCursor::pos());
+    });
 
     // On X11 the floater talks through Qt's own connection, so that the
     // identity it gives its window is not overtaken by Qt's requests.

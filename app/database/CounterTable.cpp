@@ -34,6 +34,30 @@ QString lockingRead(SqlDialect dialect)
     }
 }
 
+// How long one allocation attempt waits for another session's lock: the
+// retry budget of three pauses, so that a busy counter row still queues its
+// writers while a row held by a stuck session costs the user-interface
+// thread a few seconds, not minutes. Set per session; errors leave the default.
+constexpr int kLockTimeoutMs = 1500;
+
+void limitLockWaits(QSqlDatabase& db)
+{
+    QSqlQuery q(db);
+    switch (toolkit::DialectOf(db)) {
+    case SqlDialect::PostgreSQL:
+        q.exec(QStringLiteral("SET lock_timeout = %1").arg(kLockTimeoutMs));
+        break;
+    case SqlDialect::SQLite:
+        q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kLockTimeoutMs));
+        break;
+    case SqlDialect::SqlServer:
+        q.exec(QStringLiteral("SET LOCK_TIMEOUT %1").arg(kLockTimeoutMs));
+        break;
+    case SqlDialect::Odbc:
+        break;
+    }
+}
+
 } // namespace
 
 CounterTable::CounterTable(const QSqlDatabase& counterConnection)
@@ -80,6 +104,8 @@ void CounterTable::SetDataText(const QString& name, const QString& item, int val
 bool CounterTable::allocateOnce(const QString& name, const QString& item, int& number)
 {
     toolkit::RollbackTransaction(db_);
+    // Again at every attempt: a reconnected session has lost the setting.
+    limitLockWaits(db_);
     if (!toolkit::BeginTransaction(db_, nullptr, true))
         return false;
     QSqlQuery read(db_);

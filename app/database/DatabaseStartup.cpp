@@ -106,6 +106,12 @@ bool FloaterDatabases::openJournal()
         counterDb = toolkit::OpenConnection(QLatin1String(kCounterConnection), s, &error);
     if (!journalDb.isOpen() || !counterDb.isOpen()) {
         const toolkit::TDBConnection& c = toolkit::DBConnection();
+        // The built-in login is tried only because the site's own could not
+        // be read: that is the failure worth naming.
+        if (!toolkit::FallbackLoginReason().isEmpty())
+            error += QStringLiteral("\r\r")
+                     + toolkit::Translate(QStringLiteral("Inloggningen i TERVALENUSER kunde inte läsas: "))
+                     + toolkit::FallbackLoginReason();
         toolkit::ShowInfo(cannotConnect(c.ServerName + QStringLiteral(": ") + c.Databasename, c.Username, error));
         return false;
     }

@@ -40,13 +40,13 @@ bool run(QSqlQuery& q, const char* sql, std::initializer_list<std::pair<const ch
 {
     q.setForwardOnly(true);
     if (!q.prepare(QString::fromLatin1(sql))) {
-        *error = toolkit::ErrorText(q.lastError());
+        *error = toolkit::ErrorText(q);
         return false;
     }
     for (const auto& [name, value] : values)
         q.bindValue(QString::fromLatin1(name), value);
     if (!q.exec()) {
-        *error = toolkit::ErrorText(q.lastError());
+        *error = toolkit::ErrorText(q);
         return false;
     }
     return true;
@@ -75,7 +75,7 @@ std::optional<std::vector<PatientRow>> QueryPatients(QSqlDatabase db, const QStr
     while (q.next())
         rows.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toInt()});
     if (q.lastError().isValid()) {
-        *error = toolkit::ErrorText(q.lastError());
+        *error = toolkit::ErrorText(q);
         return std::nullopt;
     }
     return rows;

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -431,7 +432,9 @@ void TQ7FloaterFrmOrvana::Timer2Timer()
     if (optionActions_.at(Option::StartMinimized)->isChecked())
         minimizeApplication();
     for (const QString& arg : args_) {
-        if (arg.toUpper().contains("UPDATE_ALL")) {
+        // The word itself, in any case: a file name that merely contains it
+        // ("notes_update_all.txt") must never update every patient.
+        if (arg.trimmed().compare(QLatin1String("UPDATE_ALL"), Qt::CaseInsensitive) == 0) {
             if (updateAll_) {
                 updateAll_(); // ends by closing the window: no tracking
                 return;
@@ -745,12 +748,22 @@ void TQ7FloaterFrmOrvana::publishState()
 {
     if (stateFile_.isEmpty())
         return;
-    // It names the patient: readable by the user only.
+    // Each write goes to disk with a sync: write only what changed. It names
+    // the patient: readable by the user only.
+    const QByteArray json = QJsonDocument(stateSnapshot()).toJson();
+    if (json == publishedState_)
+        return;
     QSaveFile file(stateFile_);
     if (file.open(QIODevice::WriteOnly) &&
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        file.write(QJsonDocument(stateSnapshot()).toJson());
-        file.commit();
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+        file.write(json) == json.size() && file.commit()) {
+        publishedState_ = json;
+        stateFileFailure_.clear();
+        return;
+    }
+    if (file.errorString() != stateFileFailure_) {
+        stateFileFailure_ = file.errorString();
+        qWarning().noquote() << QStringLiteral("Kunde inte skriva tillståndsfilen %1: %2").arg(stateFile_, stateFileFailure_);
     }
 }
 

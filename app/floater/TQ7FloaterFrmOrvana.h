@@ -209,6 +209,8 @@ private:
     std::function<bool(const std::string&)> isNumberText_;
     std::string orvanaDirPrefix_;
     QString stateFile_;
+    QByteArray publishedState_; // what the state file holds
+    QString stateFileFailure_;  // the last reason it could not be written, told once
     QPointF mbDown_;
     bool shownOnce_ = false;
     bool closeNow_ = false;

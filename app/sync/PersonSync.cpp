@@ -132,7 +132,7 @@ bool TPersonSync::CompareField(const QSqlField& field, const QString& q7Text)
     // A text too long for the column is stored cut; its cut copy counts as
     // equal. A cut copy is the text's beginning: an empty field, or a word
     // found somewhere inside ("Berg" in "Karlberg"), is no copy and differs.
-    if (size && q7Text.size() > *size) {
+    if (size && toolkit::ColumnTextLength(q7Text, toolkit::DialectOf(ctx_.journal)) > *size) {
         result = stored.isEmpty() || !q7Text.toUpper().startsWith(stored.toUpper());
         balloon = result ? differs + u'\r' + toolkit::Translate(QStringLiteral("Och fältlängden är för liten ")) +
                                QString::number(*size)
@@ -239,7 +239,7 @@ void TPersonSync::setText(QSqlRecord& row, const QString& column, const QString&
     // row or keep the whole text: the stored text is then the cut copy
     // that CompareField counts as equal.
     const std::optional<int> size = columnSize(column);
-    row.setValue(column, size && value.size() > *size ? value.left(*size) : value);
+    row.setValue(column, size ? toolkit::CutToColumnSize(value, *size, toolkit::DialectOf(ctx_.journal)) : value);
 }
 
 void TPersonSync::setPersonFields(const Person& p, QSqlRecord& row, bool isNew)

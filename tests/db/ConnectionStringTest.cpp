@@ -1,5 +1,6 @@
 #include "DbTestSupport.h"
 
+#include "app/database/DatabaseStartup.h"
 #include "app/database/JournalSchema.h"
 #include "toolkit/core/Settings.h"
 #include "toolkit/db/JournalConnection.h"
@@ -75,6 +76,52 @@ TEST(SqlConnectionsTest, MapsProvidersOntoDrivers)
     QString error;
     EXPECT_FALSE(CreateConnection(QStringLiteral("mapping"), QStringLiteral("Provider=Jet.OLEDB.4.0"), &error).isValid());
     EXPECT_EQ(error, "Okänd dataprovider \"Jet.OLEDB.4.0\"");
+    RemoveConnection(QStringLiteral("mapping"));
+}
+
+// Keys are found only where a pair starts: text inside a value, quoted or
+// not, never stands for another key.
+TEST(ConnectionValueTest, KeysInsideValuesAreNotKeys)
+{
+    struct Case {
+        const char* name;
+        QString string;
+        const char *source, *catalog, *user, *password;
+        bool integrated;
+    } cases[] = {
+        {"quoted password with a data source", app::Q7ConnectionString("u", "x;Data Source=evil", "BorvikQ7"),
+         "BorvikQ7", "", "u", "x;Data Source=evil", false},
+        {"unquoted password with a data source", app::Q7ConnectionString("u", "pwData Source=evil", "BorvikQ7"),
+         "BorvikQ7", "", "u", "pwData Source=evil", false},
+        {"user name with a password", app::Q7ConnectionString("Password=x", "real", "BorvikQ7"), "BorvikQ7", "",
+         "Password=x", "real", false},
+        {"password asking for the system login",
+         app::Q7ConnectionString("u", "a;Integrated Security=SSPI", "BorvikQ7"), "BorvikQ7", "", "u",
+         "a;Integrated Security=SSPI", false},
+        {"single quotes", QStringLiteral("Provider=SQLOLEDB;Password='it''s;Initial Catalog=x';Initial Catalog=Orvana;"
+                                         "Data Source=srv"),
+         "srv", "Orvana", "", "it's;Initial Catalog=x", false},
+        {"blanks after a separator", QStringLiteral("Provider=SQLOLEDB; Integrated Security=SSPI; Data Source=srv"),
+         "srv", "", "", "", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TDBConnection parsed = ParseDBConnection(c.string);
+        EXPECT_EQ(parsed.ServerName, QString::fromUtf8(c.source)) << c.string.toStdString();
+        EXPECT_EQ(parsed.Databasename, QString::fromUtf8(c.catalog));
+        EXPECT_EQ(parsed.Username, QString::fromUtf8(c.user));
+        EXPECT_EQ(parsed.Password, QString::fromUtf8(c.password));
+        EXPECT_EQ(UsesIntegratedSecurity(c.string), c.integrated);
+        // Setting a value replaces the pair, not text inside another value.
+        const QString moved = SetConnectionValue(c.string, QStringLiteral("Data Source="), QStringLiteral("other"));
+        EXPECT_EQ(ParseDBConnection(moved).ServerName, "other") << moved.toStdString();
+        EXPECT_EQ(ParseDBConnection(moved).Password, QString::fromUtf8(c.password)) << moved.toStdString();
+        const QSqlDatabase db = CreateConnection(QStringLiteral("mapping"), c.string, nullptr);
+        if (db.driverName() == "QODBC" && c.string.startsWith("Provider=MSDASQL")) {
+            EXPECT_EQ(db.databaseName(), QString::fromUtf8(c.source));
+            EXPECT_EQ(db.password(), QString::fromUtf8(c.password));
+        }
+    }
     RemoveConnection(QStringLiteral("mapping"));
 }
 
@@ -235,19 +282,38 @@ TEST_F(BuildConnectionStringTest, MalformedFileIsAnErrorAndNoString)
                                              + path + " saknar värdet Provider i avsnittet [oledb]");
 }
 
-TEST(DataProviderFileTest, ReadsUtf16WithoutMarkAndCutsLongValues)
+TEST(DataProviderFileTest, ReadsEveryEncodingAndCutsLongValues)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("x.udl"));
     const QString text = QStringLiteral("[OLEDB]\r\nprovider = SQLite;Data Source=") + QString(300, u'å') + QStringLiteral("\r\n");
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    f.close();
-    const auto value = ReadDataProviderValue(path, nullptr);
-    ASSERT_TRUE(value);
-    EXPECT_EQ(value->size(), 254);
-    EXPECT_TRUE(value->startsWith("SQLite;Data Source=ååå"));
+    QByteArray le, be;
+    for (const QChar ch : text) {
+        le.append(char(ch.unicode() & 0xFF)).append(char(ch.unicode() >> 8));
+        be.append(char(ch.unicode() >> 8)).append(char(ch.unicode() & 0xFF));
+    }
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"UTF-16 LE with mark", QByteArray("\xff\xfe", 2) + le},
+        {"UTF-16 BE with mark", QByteArray("\xfe\xff", 2) + be},
+        {"UTF-16 LE without mark", le},
+        {"UTF-16 BE without mark", be},
+        {"UTF-8", text.toUtf8()},
+        {"UTF-8 with mark", QByteArray("\xef\xbb\xbf") + text.toUtf8()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.bytes);
+        f.close();
+        const auto value = ReadDataProviderValue(path, nullptr);
+        ASSERT_TRUE(value);
+        EXPECT_EQ(value->size(), 254);
+        EXPECT_TRUE(value->startsWith("SQLite;Data Source=ååå")) << value->left(30).toStdString();
+    }
     QString error;
     EXPECT_FALSE(ReadDataProviderValue(dir.filePath(QStringLiteral("none.udl")), &error));
     EXPECT_FALSE(error.isEmpty());

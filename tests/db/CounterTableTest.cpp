@@ -6,6 +6,7 @@
 #include "toolkit/db/KxAdoQuery.h"
 #include "toolkit/db/SqlConnections.h"
 
+#include <QElapsedTimer>
 #include <QSqlQuery>
 
 using namespace dbtest;
@@ -133,6 +134,29 @@ TEST_P(CounterTableTest, BrokenConnectionGivesMinusOneAfterThreeWaitsWithoutDial
     EXPECT_TRUE(env.dialogs.shown.empty());
     QSqlDatabase check = scratch->open(QStringLiteral("observer"));
     EXPECT_EQ(CountRows(check, "SELECT COUNTER FROM FIELDCOUNTERS WHERE TABLENAME = 'Kunder'"), 41);
+}
+
+// While another session holds the counter row, an allocation gives up within
+// its retry budget (three attempts, each waiting for the lock no longer than
+// the pause between them) instead of hanging the caller.
+TEST_P(CounterTableTest, RowHeldByAnotherSessionGivesMinusOneWithinTheBudget)
+{
+    Exec(db, {"INSERT INTO FIELDCOUNTERS VALUES ('Kunder', 'patientnr', 41)"});
+    QSqlDatabase other = scratch->open(QStringLiteral("observer"));
+    const QStringList hold = GetParam() == Engine::SQLite
+        ? QStringList{"BEGIN IMMEDIATE", "UPDATE FIELDCOUNTERS SET COUNTER = 41"}
+        : QStringList{"BEGIN", "SELECT COUNTER FROM FIELDCOUNTERS WHERE TABLENAME = 'Kunder' FOR UPDATE"};
+    Exec(other, hold);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(counters->increaseCounterField("Kunder", "patientnr"), -1);
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_LT(elapsed, 10000) << "each attempt must stop waiting for the lock";
+    EXPECT_EQ(waits, (std::vector<int>{500, 500, 500}));
+    EXPECT_TRUE(env.dialogs.shown.empty());
+    Exec(other, {"ROLLBACK"});
+    EXPECT_EQ(counters->increaseCounterField("Kunder", "patientnr"), 42);
+    EXPECT_EQ(stored("Kunder", "patientnr"), 42);
 }
 
 TEST_P(CounterTableTest, WriteOnBrokenConnectionShowsErrorAndWritesNothing)

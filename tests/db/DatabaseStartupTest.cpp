@@ -10,6 +10,7 @@
 #include "tools/demo-data/DemoData.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 
 #include <cstdlib>
@@ -173,22 +174,38 @@ TEST_F(DatabaseStartupTest, Q7ThatCannotBeReachedClosesAfterTheDialog)
     EXPECT_EQ(cipher.decrypt(QString::fromStdString(setting("Username"))), "q7") << "nothing written back";
 }
 
-TEST_F(DatabaseStartupTest, JournalThatCannotBeReachedNamesServerDatabaseAndUser)
+TEST_F(DatabaseStartupTest, JournalThatCannotBeReachedNamesServerDatabaseUserAndWhyThatLogin)
 {
-    const QString udl = env.path(QStringLiteral("Down.udl"));
-    QFile f(udl);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[oledb]\nProvider=PostgreSQL;User ID=orvana;Password=x;Initial Catalog=orvana;"
-            "Data Source=127.0.0.1,1\n");
-    f.close();
-    useDataProvider(udl);
-    EXPECT_TRUE(databases.start(login));
-    EXPECT_EQ(login.asked, 0);
-    ASSERT_EQ(env.dialogs.shown.size(), 1u);
-    EXPECT_TRUE(env.dialogs.shown[0].text.startsWith(
-        "Det gick inte att ansluta till databasen 127.0.0.1,1: orvana med användarnamnet orvana\r\r"))
-        << env.dialogs.shown[0].text.toStdString();
-    EXPECT_EQ(toolkit::DefaultQuery(), nullptr);
+    struct Case {
+        const char* login;     // in the data-provider file
+        const char* user;      // named in the message
+        bool namesLoginTable;  // the built-in login stood in: why
+    } cases[] = {
+        {"User ID=orvana;Password=x;", "orvana", false},
+        {"", "kxuser", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.user);
+        env.dialogs.shown.clear();
+        const QString udl = env.path(QStringLiteral("Down.udl"));
+        QFile f(udl);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray("[oledb]\nProvider=PostgreSQL;") + c.login
+                + "Initial Catalog=orvana;Data Source=127.0.0.1,1\n");
+        f.close();
+        useDataProvider(udl);
+        EXPECT_TRUE(databases.start(login));
+        EXPECT_EQ(login.asked, 0);
+        ASSERT_EQ(env.dialogs.shown.size(), 1u);
+        const QString text = env.dialogs.shown[0].text;
+        EXPECT_TRUE(text.startsWith("Det gick inte att ansluta till databasen 127.0.0.1,1: orvana med användarnamnet "
+                                    + QString::fromLatin1(c.user) + "\r\r"))
+            << text.toStdString();
+        EXPECT_EQ(text.contains("Inloggningen i TERVALENUSER kunde inte läsas: "), c.namesLoginTable)
+            << text.toStdString();
+        EXPECT_EQ(toolkit::DefaultQuery(), nullptr);
+        databases.shutdown();
+    }
 }
 
 TEST_F(DatabaseStartupTest, NoConnectionStringClosesNow)
@@ -203,6 +220,38 @@ TEST_F(DatabaseStartupTest, NoConnectionStringClosesNow)
     ASSERT_EQ(env.dialogs.shown.size(), 1u);
     EXPECT_EQ(env.dialogs.shown[0].kind, toolkit::DialogKind::Error);
     EXPECT_FALSE(databases.journal().isValid());
+}
+
+// A SQLite journal is opened, never made: one message names the file, and a
+// missing one stays missing.
+TEST_F(DatabaseStartupTest, SqliteJournalThatIsNoDatabaseIsOneMessageNamingTheFile)
+{
+    struct Case {
+        const char* name;
+        const char* content; // nothing: no file at all
+    } cases[] = {{"missing", nullptr}, {"empty", ""}, {"not a database", "inget databasinnehåll"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.dialogs.shown.clear();
+        const QString journal = env.path(QStringLiteral("%1.sqlite").arg(QString::fromUtf8(c.name)));
+        if (c.content) {
+            QFile j(journal);
+            ASSERT_TRUE(j.open(QIODevice::WriteOnly));
+            j.write(c.content);
+        }
+        const QString udl = env.path(QStringLiteral("Lokal.udl"));
+        QFile f(udl);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(("[oledb]\nProvider=SQLite;Data Source=" + journal + "\n").toUtf8());
+        f.close();
+        useDataProvider(udl);
+        EXPECT_TRUE(databases.start(login)) << "the floater closes";
+        ASSERT_EQ(env.dialogs.shown.size(), 1u);
+        EXPECT_TRUE(env.dialogs.shown[0].text.contains(journal)) << env.dialogs.shown[0].text.toStdString();
+        EXPECT_EQ(QFileInfo::exists(journal), c.content != nullptr);
+        EXPECT_EQ(login.asked, 0);
+        databases.shutdown();
+    }
 }
 
 TEST_F(DatabaseStartupTest, ShutdownRollsBackAndClosesEverything)

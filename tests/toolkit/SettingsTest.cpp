@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -154,6 +155,70 @@ TEST_F(SettingsTest, UnwritableMachineRootKeepsUserValueAndRecordsFailure)
     EXPECT_EQ(LastRegistryError(), "Not a directory");
 }
 
+// The file store with one root that refuses every write, as a read-only
+// home or a locked-down machine would.
+class RefusingRegistry : public Registry {
+public:
+    RefusingRegistry(Registry& inner, RegistryRoot refused) : inner_(inner), refused_(refused) {}
+    std::optional<RegistryValue> queryValue(RegistryRoot root, const std::string& keyPath,
+                                            const std::string& name) override
+    {
+        return inner_.queryValue(root, keyPath, name);
+    }
+    int createKey(RegistryRoot root, const std::string& keyPath, bool openToEveryone) override
+    {
+        return root == refused_ ? EACCES : inner_.createKey(root, keyPath, openToEveryone);
+    }
+    int setValue(RegistryRoot root, const std::string& keyPath, const std::string& name,
+                 const RegistryValue& value) override
+    {
+        return root == refused_ ? EACCES : inner_.setValue(root, keyPath, name, value);
+    }
+    int deleteKey(RegistryRoot root, const std::string& keyPath, const std::string& subKey) override
+    {
+        return inner_.deleteKey(root, keyPath, subKey);
+    }
+    std::string errorText(int code) override { return inner_.errorText(code); }
+
+private:
+    Registry& inner_;
+    RegistryRoot refused_;
+};
+
+TEST_F(SettingsTest, ARootThatRefusesWritesIsRecordedAndTheUserToldOnce)
+{
+    const std::string denied = std::strerror(EACCES);
+    struct Case {
+        RegistryRoot refused;
+        RegistryRoot markerRoot;
+        std::string markerKey;
+        int told;
+    } cases[] = {
+        {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine, kUserFailureMarkerKey, 1},
+        {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser,
+         "SOFTWARE\\Tervalen\\ERROR_WRITING_TO_LOCAL_MACHINE", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.markerKey);
+        fs::remove(dir / "user.reg");
+        fs::remove(dir / "machine.reg");
+        WriteSetting("Q7-Floater", "StayOnTop", "-1"); // an older value in both roots
+        RefusingRegistry refusing(*reg, c.refused);
+        setRegistry(&refusing);
+        std::vector<std::string> told;
+        SetUserRootFailureNotifier([&](const std::string& reason) { told.push_back(reason); });
+        WriteSetting("Q7-Floater", "StayOnTop", "0");
+        WriteSetting("Q7-Floater", "Formleft", "5");
+        setRegistry(reg.get());
+        SetUserRootFailureNotifier({});
+        EXPECT_EQ(ReadRegistryText(c.markerRoot, c.markerKey, "ErrorMsg"), denied);
+        ASSERT_EQ(static_cast<int>(told.size()), c.told);
+        if (c.told) {
+            EXPECT_EQ(told.front(), denied);
+        }
+    }
+}
+
 TEST_F(SettingsTest, OverlongWritesAreRefused)
 {
     WriteSetting("Sec", "long", std::string(1025, 'x'));
@@ -222,16 +287,97 @@ TEST_F(SettingsTest, GenericReadsCheckTypes)
     EXPECT_EQ(ReadRegistryText(RegistryRoot::CurrentUser, "SOFTWARE\\X", "missing"), "");
 }
 
-TEST_F(SettingsTest, CorruptFileReadsAsAbsentAndIsKept)
+TEST_F(SettingsTest, DamagedLinesAreDroppedAloneLoggedAndTheFileKept)
 {
-    WriteSetting("Sec", "a", "1");
-    std::ofstream(dir / "user.reg", std::ios::app) << "this line is garbage\n";
-    const std::string corrupt = slurp(dir / "user.reg");
-    EXPECT_EQ(ReadSetting("Sec", "a"), "1"); // the machine copy still answers
-    WriteSetting("Sec", "b", "2");
-    EXPECT_EQ(slurp(dir / "user.reg.corrupt"), corrupt);
-    EXPECT_TRUE(FileRegistry::parse(slurp(dir / "user.reg")).has_value());
-    EXPECT_EQ(ReadSetting("Sec", "b"), "2");
+    const std::string header = "[SOFTWARE\\Tervalen\\_opt_Floater_2\\Sec]\n";
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* dropped; // a piece of the damaged line the log must name
+    } cases[] = {
+        {"cut line", header + "\"a\"=\"1\"\n\"cut\"=\"half a va\n\"b\"=\"2\"\n", "half a va"},
+        {"byte-order mark", "\xEF\xBB\xBF" + header + "\"a\"=\"1\"\n\"b\"=\"2\"\n\"x\" = \"y\"\n",
+         "\"x\" = \"y\""},
+        {"blanks around =", header + "\"a\"=\"1\"\n\"A2\" = \"B\"\n\"b\"=\"2\"\n", "\"A2\" = \"B\""},
+        // Values under a damaged section line belong to no section we know.
+        {"damaged section line", header + "\"a\"=\"1\"\n\"b\"=\"2\"\n[SOFTWARE\\Tervalen\\cut\n\"c\"=\"3\"\n",
+         "[SOFTWARE\\Tervalen\\cut"},
+        {"value before any section", "\"c\"=\"3\"\n" + header + "\"a\"=\"1\"\n\"b\"=\"2\"\n", "\"c\"=\"3\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* file : {"user.reg", "machine.reg"}) {
+            std::ofstream(dir / file, std::ios::binary | std::ios::trunc) << c.text;
+            fs::remove(dir / (std::string(file) + ".corrupt"));
+        }
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(ReadSetting("Sec", "a"), "1");
+        EXPECT_EQ(ReadSetting("Sec", "b"), "2");
+        EXPECT_EQ(ReadSetting("Sec", "c"), "ERROR");
+        EXPECT_EQ(ReadSetting("Sec", "cut"), "ERROR");
+        WriteSetting("Sec", "d", "4");
+        const std::string log = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(log.find(c.dropped), std::string::npos) << log;
+        EXPECT_NE(log.find((dir / "user.reg").string()), std::string::npos) << log;
+        EXPECT_EQ(slurp(dir / "user.reg.corrupt"), c.text);
+        EXPECT_EQ(ReadSetting("Sec", "a"), "1");
+        EXPECT_EQ(ReadSetting("Sec", "d"), "4");
+        const std::string rewritten = slurp(dir / "user.reg");
+        EXPECT_EQ(rewritten.find(c.dropped), std::string::npos) << rewritten;
+    }
+}
+
+TEST_F(SettingsTest, BytesOfValuesNotWrittenAreKept)
+{
+    const std::string header = "[SOFTWARE\\Tervalen\\_opt_Floater_2\\Sec]\n";
+    const std::string lines[] = {
+        "\"latin1\"=\"Sm\xE5land\"",           // not UTF-8
+        "\"escaped\"=\"\\xff\\xfe\"",         // escaped bytes that are not UTF-8 either
+        "\"halfpair\"=\"x\xED\xA0\xBDy\"",     // half a surrogate pair
+        "\"Odd Case\"=\"\xC3\xA5 ok\"",        // plain UTF-8 keeps its name's case
+    };
+    std::string text = header;
+    for (const auto& line : lines)
+        text += line + "\n";
+    std::ofstream(dir / "user.reg", std::ios::binary) << text;
+    WriteSetting("Sec", "other", "1");
+    const std::string after = slurp(dir / "user.reg");
+    for (const auto& line : lines)
+        EXPECT_NE(after.find(line + "\n"), std::string::npos) << line << "\n--- file:\n" << after;
+    EXPECT_FALSE(fs::exists(dir / "user.reg.corrupt"));
+    EXPECT_EQ(ReadSetting("Sec", "other"), "1");
+}
+
+TEST_F(SettingsTest, OversizedFileIsRefusedAndLeftAlone)
+{
+    const std::string header = "[SOFTWARE\\Tervalen\\_opt_Floater_2\\Sec]\n\"a\"=\"1\"\n";
+    const std::string filler = "; " + std::string(1 << 20, 'x') + "\n";
+    std::string text = header;
+    for (int i = 0; i < 10; ++i)
+        text += filler;
+    std::ofstream(dir / "user.reg", std::ios::binary) << text;
+    std::ofstream(dir / "machine.reg", std::ios::binary) << header;
+    ::testing::internal::CaptureStderr();
+    WriteSetting("Sec", "a", "2");
+    EXPECT_EQ(ReadSetting("Sec", "a"), "2"); // the machine copy answers
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find((dir / "user.reg").string()), std::string::npos) << log;
+    EXPECT_EQ(fs::file_size(dir / "user.reg"), text.size()); // never replaced by a store of one value
+}
+
+TEST_F(SettingsTest, ChangedFileIsReadAgain)
+{
+    const std::string header = "[SOFTWARE\\Tervalen\\_opt_Floater_2\\Sec]\n";
+    // Same size each time: only the content and the modification time change.
+    for (const char* value : {"1", "2", "3"}) {
+        const fs::path tmp = dir / "user.reg.new";
+        std::ofstream(tmp, std::ios::binary) << header << "\"a\"=\"" << value << "\"\n";
+        fs::rename(tmp, dir / "user.reg");
+        EXPECT_EQ(ReadSetting("Sec", "a"), value);
+        std::ofstream(dir / "user.reg", std::ios::binary | std::ios::trunc) << header << "\"a\"=\"" << value
+                                                                           << "x\"\n";
+        EXPECT_EQ(ReadSetting("Sec", "a"), std::string(value) + "x");
+    }
 }
 
 TEST(FileRegistryFormat, RoundTripsAwkwardTextAndOtherTypes)
@@ -246,18 +392,18 @@ TEST(FileRegistryFormat, RoundTripsAwkwardTextAndOtherTypes)
         s.data.push_back(static_cast<std::uint8_t>(c >> 8));
     }
     s.data.insert(s.data.end(), {0, 0});
-    key.values["A\"B"] = {"a\"b", s};
-    key.values["ODD"] = {"odd", RegistryValue{RegistryType::String, {0x41, 0}}}; // no terminator
-    key.values["M"] = {"m", RegistryValue{static_cast<RegistryType>(7), {0, 0}}};
-    auto back = FileRegistry::parse(FileRegistry::serialize(tree));
-    ASSERT_TRUE(back.has_value());
+    key.values["A\"B"] = {"a\"b", s, {}};
+    key.values["ODD"] = {"odd", RegistryValue{RegistryType::String, {0x41, 0}}, {}}; // no terminator
+    key.values["M"] = {"m", RegistryValue{static_cast<RegistryType>(7), {0, 0}}, {}};
+    const auto back = FileRegistry::parse(FileRegistry::serialize(tree));
+    ASSERT_TRUE(back.dropped.empty());
     for (const char* name : {"A\"B", "ODD", "M"}) {
-        EXPECT_EQ(back->at("K").values.at(name).second.data, tree.at("K").values.at(name).second.data) << name;
-        EXPECT_EQ(back->at("K").values.at(name).second.type, tree.at("K").values.at(name).second.type) << name;
+        EXPECT_EQ(back.tree.at("K").values.at(name).value.data, tree.at("K").values.at(name).value.data) << name;
+        EXPECT_EQ(back.tree.at("K").values.at(name).value.type, tree.at("K").values.at(name).value.type) << name;
     }
     for (const char* bad : {"\"v\"=\"x\"\n", "[K]\nno equals\n", "[K]\n\"v\"=dword:12\n", "[K]\n\"v\"=hex:1,2\n",
                             "[K]\n\"v\"=\"unterminated\n", "[K\n"})
-        EXPECT_FALSE(FileRegistry::parse(bad).has_value()) << bad;
+        EXPECT_EQ(FileRegistry::parse(bad).dropped.size(), 1u) << bad;
 }
 
 TEST_F(SettingsTest, TwoProcessesWritingAtOnceLoseNothing)

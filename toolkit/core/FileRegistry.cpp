@@ -219,17 +219,36 @@ std::string formatData(const RegistryValue& v)
     return buf + hexBytes(v.data);
 }
 
-std::optional<std::string> readFile(const std::string& file, int& error)
+// The whole file; nothing with the reason in error (EFBIG past the size cap).
+std::optional<std::string> readFile(const std::string& file, std::size_t maxBytes, int& error)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         error = errno;
         return std::nullopt;
     }
-    std::ostringstream ss;
-    ss << in.rdbuf();
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<std::uint64_t>(size) > maxBytes) {
+        error = size < 0 ? EIO : EFBIG;
+        return std::nullopt;
+    }
+    in.seekg(0);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    in.read(text.data(), size);
+    text.resize(static_cast<std::size_t>(in.gcount()));
     error = 0;
-    return ss.str();
+    return text;
+}
+
+void logToStderr(const std::string& message)
+{
+    std::fprintf(stderr, "tervalen settings: %s\n", message.c_str());
+}
+
+std::string refusedMessage(const std::string& file, std::size_t maxBytes)
+{
+    return file + " is larger than " + std::to_string(maxBytes / 1024) + " KiB and is not used";
 }
 
 // Writes the whole text under a temporary name and renames it into place.
@@ -266,7 +285,17 @@ int replaceFile(const std::string& file, const std::string& text, mode_t mode)
 
 } // namespace
 
-FileRegistry::FileRegistry(std::map<RegistryRoot, std::string> files) : files_(std::move(files)) {}
+FileRegistry::FileRegistry(std::map<RegistryRoot, std::string> files)
+    : log(logToStderr), files_(std::move(files))
+{
+}
+
+bool FileRegistry::FileState::operator==(const FileState& o) const
+{
+    return device == o.device && inode == o.inode && size == o.size &&
+           modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+           changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+}
 
 std::map<RegistryRoot, std::string> FileRegistry::defaultFiles()
 {
@@ -286,38 +315,45 @@ std::map<RegistryRoot, std::string> FileRegistry::defaultFiles()
             {RegistryRoot::ClassesRoot, env("TQ7_REGISTRY_CLASSES", "/etc/tervalen/classes.reg")}};
 }
 
-std::optional<FileRegistry::Tree> FileRegistry::parse(const std::string& text)
+FileRegistry::Parsed FileRegistry::parse(const std::string& text)
 {
-    Tree tree;
+    Parsed result;
     Key* current = nullptr;
     std::stringstream in(text);
     std::string line;
+    int number = 0;
+    const auto drop = [&] { result.dropped.push_back("line " + std::to_string(number) + ": " + line); };
     while (std::getline(in, line)) {
+        ++number;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
+        if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) // editors' UTF-8 mark
+            line.erase(0, 3);
         if (line.empty() || line[0] == ';')
             continue;
         if (line.front() == '[') {
-            if (line.back() != ']' || line.size() < 3)
-                return std::nullopt;
+            current = nullptr; // the values of a damaged section line belong nowhere
+            if (line.back() != ']' || line.size() < 3) {
+                drop();
+                continue;
+            }
             const std::string path = normalizePath(line.substr(1, line.size() - 2));
-            Key& key = tree[UpperAscii(path)];
+            Key& key = result.tree[UpperAscii(path)];
             key.name = path;
             current = &key;
             continue;
         }
-        if (!current)
-            return std::nullopt;
         std::size_t pos = 0;
         auto name = unescape(line, pos);
-        if (!name || pos >= line.size() || line[pos] != '=')
-            return std::nullopt;
-        auto value = parseData(line.substr(pos + 1));
-        if (!value)
-            return std::nullopt;
-        current->values[UpperAscii(*name)] = {*name, std::move(*value)};
+        auto value = name && pos < line.size() && line[pos] == '=' ? parseData(line.substr(pos + 1))
+                                                                    : std::nullopt;
+        if (!current || !value) {
+            drop();
+            continue;
+        }
+        current->values[UpperAscii(*name)] = {*name, std::move(*value), line};
     }
-    return tree;
+    return result;
 }
 
 std::string FileRegistry::serialize(const Tree& tree)
@@ -326,22 +362,48 @@ std::string FileRegistry::serialize(const Tree& tree)
     for (const auto& [upper, key] : tree) {
         out += "\n[" + key.name + "]\n";
         for (const auto& [vupper, entry] : key.values)
-            out += escape(entry.first) + "=" + formatData(entry.second) + "\n";
+            out += (entry.line.empty() ? escape(entry.name) + "=" + formatData(entry.value) : entry.line) + "\n";
     }
     return out;
+}
+
+const FileRegistry::Tree* FileRegistry::current(RegistryRoot root)
+{
+    auto file = files_.find(root);
+    if (file == files_.end())
+        return nullptr;
+    struct stat st{};
+    if (::stat(file->second.c_str(), &st) != 0) {
+        cache_.erase(root);
+        return nullptr;
+    }
+    const FileState state{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    Cached& cached = cache_[root];
+    if (cached.state == state)
+        return cached.tree ? &*cached.tree : nullptr;
+    cached = {};
+    int error = 0;
+    auto text = readFile(file->second, kMaxFileBytes, error);
+    if (!text) {
+        if (error != EFBIG) // unreadable now: try again next time
+            return nullptr;
+        log(refusedMessage(file->second, kMaxFileBytes));
+        cached.state = state;
+        return nullptr;
+    }
+    Parsed parsed = parse(*text);
+    for (const std::string& dropped : parsed.dropped)
+        log(file->second + ": damaged " + dropped);
+    cached.state = state;
+    cached.tree = std::move(parsed.tree);
+    return &*cached.tree;
 }
 
 std::optional<RegistryValue> FileRegistry::queryValue(RegistryRoot root, const std::string& keyPath,
                                                       const std::string& name)
 {
-    auto file = files_.find(root);
-    if (file == files_.end())
-        return std::nullopt;
-    int error = 0;
-    auto text = readFile(file->second, error);
-    if (!text)
-        return std::nullopt;
-    auto tree = parse(*text);
+    std::lock_guard lock(mutex_);
+    const Tree* tree = current(root);
     if (!tree)
         return std::nullopt;
     auto key = tree->find(UpperAscii(normalizePath(keyPath)));
@@ -350,7 +412,7 @@ std::optional<RegistryValue> FileRegistry::queryValue(RegistryRoot root, const s
     auto value = key->second.values.find(UpperAscii(name));
     if (value == key->second.values.end())
         return std::nullopt;
-    return value->second.second;
+    return value->second.value;
 }
 
 template <typename Change>
@@ -382,12 +444,24 @@ int FileRegistry::modify(RegistryRoot root, bool openToEveryone, Change change)
     int error = 0;
     Tree tree;
     mode_t keepMode = mode;
-    if (auto text = readFile(file->second, error)) {
-        if (auto parsed = parse(*text)) {
-            tree = std::move(*parsed);
-        } else {
-            // Keep what could not be read; it is never overwritten.
+    auto text = readFile(file->second, kMaxFileBytes, error);
+    if (!text && error != ENOENT) {
+        // Replacing a file we could not read would lose it.
+        if (error == EFBIG)
+            log(refusedMessage(file->second, kMaxFileBytes));
+        ::flock(lock, LOCK_UN);
+        ::close(lock);
+        return error;
+    }
+    if (text) {
+        Parsed parsed = parse(*text);
+        tree = std::move(parsed.tree);
+        if (!parsed.dropped.empty()) {
+            // Keep what could not be read; the store drops those lines.
             fs::copy_file(path, path.string() + ".corrupt", fs::copy_options::overwrite_existing, ec);
+            for (const std::string& dropped : parsed.dropped)
+                log(file->second + ": dropped damaged " + dropped + " (the whole file is kept as " +
+                    path.string() + ".corrupt)");
         }
         struct stat st{};
         if (::stat(file->second.c_str(), &st) == 0)
@@ -424,7 +498,7 @@ int FileRegistry::setValue(RegistryRoot root, const std::string& keyPath, const 
         auto key = tree.find(UpperAscii(path));
         if (key == tree.end())
             return ENOENT;
-        key->second.values[UpperAscii(name)] = {name, value};
+        key->second.values[UpperAscii(name)] = {name, value, {}};
         return 0;
     });
 }

@@ -3,8 +3,11 @@
 // registry. Each write takes an exclusive lock, re-reads the file, and
 // replaces it atomically (write a temporary file, then rename), so a crash
 // never leaves half a file and two processes never lose each other's writes.
-// A file that cannot be parsed reads as empty; before it is replaced it is
-// kept beside the store as "<file>.corrupt".
+// A damaged line is dropped alone (and named in the log); before a file with
+// such lines is replaced it is kept beside the store as "<file>.corrupt".
+// Lines that are not rewritten keep their bytes. A file is parsed again only
+// when it changed; one larger than kMaxFileBytes is refused, neither read
+// nor replaced.
 //
 // File layout (UTF-8):
 //   ; comment
@@ -17,8 +20,12 @@
 
 #include "Registry.h"
 
+#include <ctime>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <string>
+#include <sys/types.h>
 
 namespace toolkit {
 
@@ -39,20 +46,51 @@ public:
     int deleteKey(RegistryRoot root, const std::string& keyPath, const std::string& subKey) override;
     std::string errorText(int code) override;
 
+    static constexpr std::size_t kMaxFileBytes = 4u << 20;
+
+    struct Entry {
+        std::string name;
+        RegistryValue value;
+        std::string line; // the line it was read from, written back as it was
+    };
     struct Key {
         std::string name; // as first written
-        std::map<std::string, std::pair<std::string, RegistryValue>> values; // upper name -> (name, value)
+        std::map<std::string, Entry> values; // upper name -> entry
     };
     using Tree = std::map<std::string, Key>; // upper path -> key
 
-    static std::optional<Tree> parse(const std::string& text);
+    struct Parsed {
+        Tree tree;
+        std::vector<std::string> dropped; // "line N: <text>" of each damaged line
+    };
+    static Parsed parse(const std::string& text);
     static std::string serialize(const Tree& tree);
 
+    // Where the store says what it dropped or refused; stderr unless replaced.
+    std::function<void(const std::string&)> log;
+
 private:
+    struct FileState {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = -1;
+        timespec modified{};
+        timespec changed{};
+        bool operator==(const FileState& o) const;
+    };
+    struct Cached {
+        FileState state;
+        std::optional<Tree> tree; // nothing: refused
+    };
+    // The file's tree, parsed again only when the file changed; nothing when
+    // it is missing, unreadable or refused. Called with mutex_ held.
+    const Tree* current(RegistryRoot root);
     template <typename Change>
     int modify(RegistryRoot root, bool openToEveryone, Change change);
 
     std::map<RegistryRoot, std::string> files_;
+    std::map<RegistryRoot, Cached> cache_;
+    std::mutex mutex_;
 };
 
 } // namespace toolkit

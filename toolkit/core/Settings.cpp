@@ -22,6 +22,8 @@ constexpr const char* kFailureMarkerKey = "SOFTWARE\\Tervalen\\ERROR_WRITING_TO_
 Registry* g_registry = nullptr;
 std::string g_installKey;
 std::string g_lastRegistryError;
+std::function<void(const std::string&)> g_userRootFailure;
+bool g_userRootFailureTold = false;
 
 Registry& defaultRegistry()
 {
@@ -78,25 +80,31 @@ bool tooLong(const std::string& s)
 // Creates the key (machine-wide keys open to everyone), retrying once without
 // that protection; remembers the text of the first failure. A protection that
 // cannot be set up counts as such a failure: the write must not end the program.
-bool openForWriting(RegistryRoot root, const std::string& keyPath)
+int openForWriting(RegistryRoot root, const std::string& keyPath)
 {
     try {
         const int first = registry().createKey(root, keyPath, root == RegistryRoot::LocalMachine);
         if (first == 0)
-            return true;
+            return 0;
         g_lastRegistryError = registry().errorText(first);
     } catch (const RegistryError& e) {
         g_lastRegistryError = e.what();
     }
-    return registry().createKey(root, keyPath, false) == 0;
+    return registry().createKey(root, keyPath, false);
 }
 
+// True when written; otherwise *reason (when given) says why.
 bool writeValue(RegistryRoot root, const std::string& keyPath, const std::string& name,
-                const RegistryValue& value)
+                const RegistryValue& value, std::string* reason = nullptr)
 {
     if (tooLong(keyPath) || tooLong(name))
         return false;
-    return openForWriting(root, keyPath) && registry().setValue(root, keyPath, name, value) == 0;
+    int error = openForWriting(root, keyPath);
+    if (error == 0)
+        error = registry().setValue(root, keyPath, name, value);
+    if (error != 0 && reason)
+        *reason = registry().errorText(error);
+    return error == 0;
 }
 
 RegistryValue stringValue(const std::string& text)
@@ -167,11 +175,25 @@ void WriteSetting(const std::string& section, const std::string& name, const std
         return; // refused: it could never be read back
     const std::string key = sectionKey(section);
     const RegistryValue v = stringValue(value);
-    const bool user = writeValue(RegistryRoot::CurrentUser, key, name, v);
+    std::string userFailure;
+    const bool user = writeValue(RegistryRoot::CurrentUser, key, name, v, &userFailure);
     const bool machine = writeValue(RegistryRoot::LocalMachine, key, name, v);
     if (!machine && user)
         writeValue(RegistryRoot::CurrentUser, kFailureMarkerKey, "ErrorMsg",
                    stringValue(g_lastRegistryError));
+    if (!user && machine) {
+        writeValue(RegistryRoot::LocalMachine, kUserFailureMarkerKey, "ErrorMsg", stringValue(userFailure));
+        if (g_userRootFailure && !g_userRootFailureTold) {
+            g_userRootFailureTold = true;
+            g_userRootFailure(userFailure);
+        }
+    }
+}
+
+void SetUserRootFailureNotifier(std::function<void(const std::string& reason)> notify)
+{
+    g_userRootFailure = std::move(notify);
+    g_userRootFailureTold = false;
 }
 
 void DeleteSettingSection(const std::string& section)

@@ -6,6 +6,7 @@
 #include "Registry.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,5 +47,12 @@ std::size_t ReadRegistryBinary(RegistryRoot root, const std::string& keyPath,
 
 // The message text of the last failed key creation during a write.
 const std::string& LastRegistryError();
+
+// A write the user's own root refused while the machine-wide one took it: an
+// older user value then still wins at the next start. Such a failure is
+// recorded machine-wide under kUserFailureMarkerKey, value "ErrorMsg", and
+// told once per run through the notifier (setting one re-arms it).
+inline constexpr const char* kUserFailureMarkerKey = "SOFTWARE\\Tervalen\\ERROR_WRITING_TO_CURRENT_USER";
+void SetUserRootFailureNotifier(std::function<void(const std::string& reason)> notify);
 
 } // namespace toolkit

@@ -1,7 +1,8 @@
 #pragma once
 // Texts of the journal connection string: "Provider=<name>;Key=value;...".
 // Keys are matched with letter case as written, the way the site's
-// data-provider files write them.
+// data-provider files write them, and only where a pair starts: a value may
+// be quoted with " or ' and then hold ";" or text that looks like a key.
 
 #include <QString>
 
@@ -15,12 +16,11 @@ struct TDBConnection {
     QString Password;     // "Password="
 };
 
-// The text after the first occurrence of key (e.g. "User ID=") up to the next
-// ";" or the end; empty when the key is missing. A value in double quotes may
-// hold ";" (a doubled quote inside stands for one), so that a password with
-// a semicolon survives the trip through the string.
+// The value of the first pair with that key (e.g. "User ID="); empty when the
+// key is missing. A quoted value may hold ";" (a doubled quote inside stands
+// for one), so that a password with a semicolon survives the trip.
 QString ConnectionValue(const QString& connectionString, const QString& key);
-// Replaces the value after key up to the next ";", keeping the rest; an absent
+// Replaces the value of the key's pair, keeping the rest; an absent
 // key gets ";" + key + value appended unless value is empty.
 QString SetConnectionValue(const QString& connectionString, const QString& key,
                            const QString& value);
@@ -28,8 +28,9 @@ QString SetConnectionValue(const QString& connectionString, const QString& key,
 // ";" or starts with a quote.
 QString QuoteConnectionValue(const QString& value);
 TDBConnection ParseDBConnection(const QString& connectionString);
-// The provider name: the value of "Provider=" up to the first ";".
+// The provider name: the value of "Provider=" (any case).
 QString ProviderName(const QString& connectionString);
+// Whether "Integrated Security" (any case) is "SSPI".
 bool UsesIntegratedSecurity(const QString& connectionString);
 
 } // namespace toolkit

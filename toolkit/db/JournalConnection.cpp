@@ -38,6 +38,12 @@ TDBConnection& DBConnection()
     return value;
 }
 
+QString& FallbackLoginReason()
+{
+    static QString value;
+    return value;
+}
+
 namespace {
 
 DataProviderChooser& chooser()
@@ -51,9 +57,11 @@ QString decodeText(const QByteArray& bytes)
     if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff"))
         return QStringDecoder(QStringConverter::Utf16)(bytes);
     // UTF-16 written without a byte-order mark still has a zero in every
-    // other byte of plain text.
+    // other byte of plain text: the odd ones little-endian, the even ones big.
     if (bytes.size() >= 4 && bytes[1] == '\0' && bytes[3] == '\0')
         return QStringDecoder(QStringConverter::Utf16LE)(bytes);
+    if (bytes.size() >= 4 && bytes[0] == '\0' && bytes[2] == '\0')
+        return QStringDecoder(QStringConverter::Utf16BE)(bytes);
     return QStringDecoder(QStringConverter::Utf8)(bytes);
 }
 
@@ -76,6 +84,29 @@ std::optional<QString> iniValue(const QString& text, const QString& section, con
 }
 
 std::string std8(const QString& s) { return s.toStdString(); }
+
+// A SQLite journal must be there already: opening would otherwise make an
+// empty database at the path. The reason, naming the file, when it is not
+// a database.
+std::optional<QString> unusableSqliteJournal(const QString& connectionString)
+{
+    if (ProviderName(connectionString).compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    const QString path = ConnectionValue(connectionString, QStringLiteral("Data Source="));
+    QFile file(path);
+    const auto reason = [&](const char* text) {
+        return Translate(QString::fromUtf8(text)).arg(u'"' + path + u'"');
+    };
+    if (!QFileInfo(path).isFile())
+        return reason("Journaldatabasen %1 finns inte.");
+    if (!file.open(QIODevice::ReadOnly))
+        return reason("Journaldatabasen %1 kan inte läsas.") + u' ' + file.errorString();
+    if (file.size() == 0)
+        return reason("Journaldatabasen %1 är tom.");
+    if (file.read(16) != QByteArray("SQLite format 3", 16))
+        return reason("Journaldatabasen %1 är ingen SQLite-databas.");
+    return std::nullopt;
+}
 
 // Step 1 of BuildConnectionString: find a data-provider file and read it.
 bool startFromDataProviderFile(QString* error)
@@ -112,8 +143,8 @@ bool startFromDataProviderFile(QString* error)
 }
 
 // Step 3: the installation's login from TERVALENUSER, read over a temporary
-// connection; false when it cannot be read.
-bool readLoginTable(const QString& userName, const QString& password)
+// connection; false, with the reason in *failure, when it cannot be read.
+bool readLoginTable(const QString& userName, const QString& password, QString* failure)
 {
     const QString provider = ProviderName(JournalConnectionString());
     const TDBConnection& c = DBConnection();
@@ -136,7 +167,11 @@ bool readLoginTable(const QString& userName, const QString& password)
         if (db.isOpen() && BeginTransaction(db, &error)) {
             QSqlQuery q(db);
             q.setForwardOnly(true);
-            if (q.exec(QStringLiteral("SELECT * FROM TERVALENUSER")) && q.next()) {
+            if (!q.exec(QStringLiteral("SELECT * FROM TERVALENUSER"))) {
+                error = ErrorText(q);
+            } else if (!q.next()) {
+                error = Translate(QStringLiteral("Tabellen TERVALENUSER är tom"));
+            } else {
                 const SettingsCipher cipher;
                 const auto user = cipher.decrypt(q.value(QStringLiteral("KXUSERNAME")).toString());
                 const auto pass = cipher.decrypt(q.value(QStringLiteral("KXPASSWORD")).toString());
@@ -144,11 +179,15 @@ bool readLoginTable(const QString& userName, const QString& password)
                     DBConnection().Username = *user;
                     DBConnection().Password = *pass;
                     ok = true;
+                } else {
+                    error = Translate(QStringLiteral("Inloggningen i TERVALENUSER kan inte avkrypteras"));
                 }
             }
             q.finish();
             RollbackTransaction(db);
         }
+        if (!ok && failure)
+            *failure = error;
     }
     RemoveConnection(name);
     return ok;
@@ -200,6 +239,7 @@ void SetDataProviderChooser(DataProviderChooser c) { chooser() = std::move(c); }
 
 bool BuildConnectionString(const QString& userName, const QString& password)
 {
+    FallbackLoginReason().clear();
     QString error;
     if (!JournalConnectionString().contains(QStringLiteral("PROVIDER="), Qt::CaseInsensitive)
         && !startFromDataProviderFile(&error)) {
@@ -208,12 +248,16 @@ bool BuildConnectionString(const QString& userName, const QString& password)
         return false;
     }
     QString& s = JournalConnectionString();
+    if (const auto unusable = unusableSqliteJournal(s)) {
+        ShowError(*unusable);
+        return false;
+    }
     DBConnection() = ParseDBConnection(s);
     if (UsesIntegratedSecurity(s))
         return true;
     TDBConnection& c = DBConnection();
     if ((c.Username.trimmed().isEmpty() || c.Password.trimmed().isEmpty())
-        && !readLoginTable(userName, password)) {
+        && !readLoginTable(userName, password, &FallbackLoginReason())) {
         c.Username = QString::fromLatin1(kFallbackUserName);
         c.Password = QString::fromLatin1(kFallbackPassword);
     }

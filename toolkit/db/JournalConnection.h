@@ -18,6 +18,10 @@ QString DataLinksDir(); // the toolkit's data-links folder, ending with "/"
 QString& JournalConnectionString();
 TDBConnection& DBConnection();
 
+// Why the built-in login below stands in for the TERVALENUSER one; empty
+// when it does not. Set by BuildConnectionString.
+QString& FallbackLoginReason();
+
 // Used only when the TERVALENUSER login cannot be read.
 inline constexpr const char* kFallbackUserName = "kxuser";
 inline constexpr const char* kFallbackPassword = "kxpw";

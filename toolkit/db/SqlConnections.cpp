@@ -9,6 +9,7 @@
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QSqlQuery>
+#include <QTextBoundaryFinder>
 
 #include <mutex>
 
@@ -151,6 +152,15 @@ QString ErrorText(const QSqlError& error)
     return driver + u' ' + database;
 }
 
+QString ErrorText(const QSqlQuery& query)
+{
+    const QString text = ErrorText(query.lastError());
+    if (!text.isEmpty())
+        return text;
+    return query.driver() && query.driver()->isOpen() ? query.lastError().text()
+                                                       : QStringLiteral("Anslutningen är stängd");
+}
+
 std::optional<int> DeclaredTextSize(QSqlDatabase& db, const QString& table, const QString& column)
 {
     const SqlDialect dialect = DialectOf(db);
@@ -174,6 +184,29 @@ std::optional<int> DeclaredTextSize(QSqlDatabase& db, const QString& table, cons
     static const QRegularExpression size(QStringLiteral("\\(\\s*(\\d+)\\s*\\)"));
     const QRegularExpressionMatch m = size.match(q.value(0).toString());
     return m.hasMatch() ? std::optional<int>(m.captured(1).toInt()) : std::nullopt;
+}
+
+qsizetype ColumnTextLength(const QString& text, SqlDialect dialect)
+{
+    switch (dialect) {
+    case SqlDialect::SQLite:
+    case SqlDialect::PostgreSQL: return QStringView(text).toUcs4().size();
+    default: return QStringView(text).toUtf8().size();
+    }
+}
+
+QString CutToColumnSize(const QString& text, qsizetype size, SqlDialect dialect)
+{
+    if (ColumnTextLength(text, dialect) <= size)
+        return text;
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    qsizetype fits = 0;
+    for (qsizetype at = characters.toNextBoundary(); at > 0; at = characters.toNextBoundary()) {
+        if (ColumnTextLength(text.left(at), dialect) > size)
+            break;
+        fits = at;
+    }
+    return text.left(fits);
 }
 
 bool InTransaction(const QSqlDatabase& db)

@@ -87,6 +87,35 @@ TEST_F(FloaterSyncTest, BatchViewTakesOverTheWindow)
     EXPECT_FALSE(w.isVisible());
 }
 
+TEST_F(FloaterSyncTest, UpdateAllRunsOnlyForTheWordItself)
+{
+    struct Case {
+        const char* arg;
+        int runs;
+    } cases[] = {
+        {"UPDATE_ALL", 1},
+        {"update_all", 1},
+        {"notes_update_all.txt", 0},
+        {"/tmp/UPDATE_ALL/x.udl", 0},
+        {"UPDATE_ALLX", 0},
+    };
+    for (const Case& c : cases) {
+        TQ7FloaterFrmOrvana w(&desktop, {c.arg});
+        int runs = 0;
+        w.setUpdateAll([&] {
+            ++runs;
+            w.close();
+        });
+        w.show();
+        // The start-up timer fires one second after the first show.
+        QElapsedTimer timer;
+        timer.start();
+        while (runs == 0 && timer.elapsed() < 1800)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        EXPECT_EQ(runs, c.runs) << c.arg;
+    }
+}
+
 TEST_F(FloaterSyncTest, SystemRegisterOpensOnlyWithTheGestureAndThePassword)
 {
     TQ7FloaterFrmOrvana w(&desktop, {});

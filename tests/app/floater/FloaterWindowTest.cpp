@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -235,6 +239,54 @@ TEST_F(FloaterWindowTest, StateFileIsWrittenAsJson)
     EXPECT_EQ(state["currentPersonnr"].toString(), "19121212-1212");
     EXPECT_EQ(state["tiles"].toArray().size(), 6);
     EXPECT_EQ(state["trayIcon"].toInt(), 2);
+}
+
+// Each write is synced to disk, once a second while tracking: an unchanged
+// state leaves the file alone, and a file that cannot be written is said once.
+TEST_F(FloaterWindowTest, StateFileIsRewrittenOnlyWhenTheStateChanges)
+{
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings << text; });
+    const std::filesystem::path dir = settings.dir();
+    std::ofstream(dir / "blocker") << "a file where a folder should be";
+    struct Step {
+        const char* message;  // the floater's message text before the pass
+        bool rewritten;       // a new file stands at the path afterwards
+    };
+    const Step steps[] = {{"Q7 är inte igång!", true}, {"Q7 är inte igång!", false},
+                          {"Q7 är igång", true}, {"Q7 är igång", false}};
+    struct Case {
+        std::filesystem::path file;
+        bool writable;
+    } cases[] = {{dir / "state.json", true}, {dir / "blocker" / "state.json", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.string());
+        warnings.clear();
+        TQ7FloaterFrmOrvana w(&desktop, {});
+        w.setStateFile(QString::fromStdString(c.file.string()));
+        struct stat before{};
+        for (const Step& step : steps) {
+            w.setMessageText(QString::fromUtf8(step.message));
+            w.publishState();
+            w.publishState();
+            struct stat after{};
+            const bool exists = ::stat(c.file.c_str(), &after) == 0;
+            ASSERT_EQ(exists, c.writable);
+            if (!exists)
+                continue;
+            EXPECT_EQ(after.st_ino != before.st_ino, step.rewritten) << step.message;
+            before = after;
+            QFile f(QString::fromStdString(c.file.string()));
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(QJsonDocument::fromJson(f.readAll()).object()["messageText"].toString(),
+                      QString::fromUtf8(step.message));
+        }
+        const QStringList aboutFile = warnings.filter(QString::fromStdString(c.file.string()));
+        EXPECT_EQ(aboutFile.size(), c.writable ? 0 : 1) << warnings.join(u'\n').toStdString();
+    }
+    qInstallMessageHandler(previous);
 }
 
 TEST_F(FloaterWindowTest, MissingManualSaysWhere)

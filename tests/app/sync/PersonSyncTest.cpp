@@ -175,6 +175,40 @@ TEST_P(PersonSyncTest, SurnameTooLongForTheColumn)
     EXPECT_EQ(site->log, (QStringList{"Uppdaterat " + kPnr, "Ingen förändring på " + kPnr}));
 }
 
+// The cut never splits a character: not a surrogate pair, not a letter from
+// its combining accent. The cut copy then counts as equal at the next sync.
+TEST_P(PersonSyncTest, LongTextsAreCutBetweenCharacters)
+{
+    const QString a39(39, u'a');
+    struct Case {
+        const char* name;
+        QString q7, stored;
+    } cases[] = {
+        {"emoji ending at the limit", a39 + QStringLiteral("\U0001F600bc"), a39 + QStringLiteral("\U0001F600")},
+        {"emoji across the limit", a39 + u'a' + QStringLiteral("\U0001F600"), a39 + u'a'},
+        {"accent after the limit", a39 + QStringLiteral("e\u0301xyz"), a39},
+        {"letters outside ASCII count once", QString(41, u'å'), QString(40, u'å')},
+    };
+    int patientnr = 7;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        site->log.clear();
+        const QString ssn = QStringLiteral("1980050712%1").arg(patientnr, 2, 10, QLatin1Char('0'));
+        const QString pnr = ssn.left(8) + u'-' + ssn.mid(8);
+        Q7Person p{ssn};
+        p.surname = c.q7;
+        site->addQ7(p);
+        site->addKunder(patientnr, pnr, existing({{"EFTERNAMN", "Berg"}}));
+        app::TPersonSync first(site->context());
+        EXPECT_EQ(first.AddOrEditPersonFromQ7ToHalden32(pnr, true), patientnr);
+        EXPECT_EQ(site->kunder(pnr)["EFTERNAMN"].toString(), c.stored);
+        app::TPersonSync second(site->context());
+        EXPECT_EQ(second.AddOrEditPersonFromQ7ToHalden32(pnr, true), patientnr);
+        EXPECT_EQ(site->log, (QStringList{"Uppdaterat " + pnr, "Ingen förändring på " + pnr}));
+        ++patientnr;
+    }
+}
+
 TEST_P(PersonSyncTest, EmptyFieldIsNoCutCopyOfALongText)
 {
     Q7Person p{kSsn};

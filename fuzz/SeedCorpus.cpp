@@ -2,6 +2,8 @@
 // <dir>/<format>/seed-*.
 #include "images/PictureFile.h"
 #include "images/codecs/Jpeg2000Bitmap.h"
+#include "ocr/core/BackProp.h"
+#include "ocr/core/FileStorage.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,6 +29,42 @@ void Put(const QDir& root, const QString& format, const QString& name, const QBy
     QFile file(root.filePath(format + "/" + name));
     if (file.open(QIODevice::WriteOnly))
         file.write(data);
+}
+
+QByteArray Bytes(const std::vector<std::uint8_t>& data)
+{
+    return QByteArray(reinterpret_cast<const char*>(data.data()), qsizetype(data.size()));
+}
+
+// A small network with two classes, and containers holding it.
+void PutNetworks(const QDir& root)
+{
+    ocr::TBackProp net(2, 2, 2, 2, 3);
+    net.SeedRandom(1);
+    net.RandomizeWeights();
+    for (const char* symbol : {"1", "7"}) {
+        ocr::TTrainingPairs pairs;
+        pairs.TargetPatternClass = symbol;
+        pairs.InputPatterns.assign(2, ocr::TLayer(5, symbol[0] == '1' ? 1.0f : -1.0f));
+        pairs.TargetPattern = pairs.InputPatterns.front();
+        net.AddTrainingPairs(pairs);
+    }
+    const std::vector<std::uint8_t> knowledge = net.KnowledgeBytes();
+    Put(root, "knowledge", "seed", Bytes(knowledge));
+
+    ocr::TFileStorage storage{ocr::ShellFolders{}};
+    auto entry = std::make_unique<ocr::TStoredFile>(&storage);
+    entry->FileName = "net.dcr";
+    entry->Data = knowledge;
+    entry->Size = static_cast<int>(knowledge.size());
+    storage.Files.push_back(std::move(entry));
+    Put(root, "container", "seed-compressed", Bytes(storage.WriteContainer()));
+    // The legacy layout: count, a skipped field, then raw entries.
+    QByteArray legacy("\x01\0\0\0\0\0\0\0\x07\0\0\0net.dcr", 19);
+    const auto size = static_cast<quint32>(knowledge.size());
+    legacy.append(reinterpret_cast<const char*>(&size), 4);
+    legacy.append(Bytes(knowledge));
+    Put(root, "container", "seed-legacy", legacy);
 }
 
 QByteArray Saved(const QImage& image, const QString& extension)
@@ -68,5 +106,6 @@ int main(int argc, char** argv)
         Put(root, "jp2", "seed-j2k", jp2.mid(box + 4));
     Put(root, "picturefile", "seed-jpg", char(1) + Saved(Picture(16, 8, QImage::Format_RGB888), "jpg"));
     Put(root, "picturefile", "seed-png", char(11) + Saved(Picture(6, 6, QImage::Format_RGB888), "png"));
+    PutNetworks(root);
     return 0;
 }

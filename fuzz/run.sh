@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every fuzzer for a while, one after the other (the machine is shared).
 # Usage: [TQ7_FUZZ_TARGETS="jp2 tga"] fuzz/run.sh [seconds per target]   (default 60)
-# New crash inputs land in fuzz/regressions/<extension>/ for the tests to replay.
+# New crash inputs land in fuzz/regressions/<extension>/ for the tests to replay
+# (knowledge files under dcr/, containers under sfp/).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-fuzz"
@@ -9,7 +10,7 @@ seconds="${1:-60}"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DTQ7_BUILD_FUZZERS=ON -DTQ7_BUILD_TESTS=OFF -DTQ7_BUILD_BENCH=OFF >/dev/null
-read -r -a targets <<<"${TQ7_FUZZ_TARGETS:-pcx tga pcd jp2 bmp gif tiff picturefile dicom captionstrip}"
+read -r -a targets <<<"${TQ7_FUZZ_TARGETS:-pcx tga pcd jp2 bmp gif tiff picturefile knowledge container dicom captionstrip}"
 ninja -C "$build" -j2 fuzz_seeds "${targets[@]/#/fuzz_}"
 corpus="$build/corpus"
 "$build/fuzz/fuzz_seeds" "$corpus"
@@ -45,6 +46,8 @@ fi
 for target in "${targets[@]}"; do
   ext="$target"
   [ "$target" = tiff ] && ext=tif
+  [ "$target" = knowledge ] && ext=dcr
+  [ "$target" = container ] && ext=sfp
   artifacts="$top/fuzz/regressions/$ext/"
   mkdir -p "$artifacts" "$corpus/$target"
   maxlen=4096

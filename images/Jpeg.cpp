@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace images {
 
@@ -33,6 +34,48 @@ bool Failed(int result, void* handle)
     return result != 0 && tjGetErrorCode(handle) != TJERR_WARNING;
 }
 
+struct Header {
+    QSize size;
+    int colourspace = TJCS_RGB;
+};
+
+Header ReadHeader(void* handle, const QByteArray& data)
+{
+    int width = 0, height = 0, subsampling = 0, colourspace = 0;
+    if (!handle
+        || tjDecompressHeader3(handle, reinterpret_cast<const unsigned char*>(data.constData()),
+                               static_cast<unsigned long>(data.size()), &width, &height,
+                               &subsampling, &colourspace) != 0)
+        throw EGraphicFormat(kJpegError);
+    // The decoder's working memory grows with the full size even when it
+    // scales down, so a size no real picture has is refused before decoding.
+    if (qint64(width) * height > kMaxBitmapPixels)
+        throw EGraphicFormat(kJpegError);
+    return {{width, height}, colourspace};
+}
+
+bool IsInk(int colourspace)
+{
+    return colourspace == TJCS_CMYK || colourspace == TJCS_YCCK;
+}
+
+// Ink pictures (from scanners and print work) come as inverted CMYK, as
+// Adobe's programs write them and libjpeg hands them on: 255 is no ink. Red
+// is then what cyan and black leave of white.
+void InkToRgb(const std::vector<unsigned char>& cmyk, QImage& bitmap)
+{
+    const unsigned char* p = cmyk.data();
+    for (int y = 0; y < bitmap.height(); ++y) {
+        uchar* out = bitmap.scanLine(y);
+        for (int x = 0; x < bitmap.width(); ++x, p += 4, out += 3) {
+            const int k = p[3];
+            out[0] = uchar((p[0] * k + 127) / 255);
+            out[1] = uchar((p[1] * k + 127) / 255);
+            out[2] = uchar((p[2] * k + 127) / 255);
+        }
+    }
+}
+
 } // namespace
 
 int ReducedJpegScale(int width)
@@ -55,29 +98,34 @@ int JpegScaleForSize(QSize picture, QSize size)
 QSize JpegSize(const QByteArray& data)
 {
     Handle handle(tjInitDecompress());
-    int width = 0, height = 0, subsampling = 0, colourspace = 0;
-    if (!handle
-        || tjDecompressHeader3(handle.get(), reinterpret_cast<const unsigned char*>(data.constData()),
-                               static_cast<unsigned long>(data.size()), &width, &height,
-                               &subsampling, &colourspace) != 0)
-        throw EGraphicFormat(kJpegError);
-    return {width, height};
+    return ReadHeader(handle.get(), data).size;
 }
 
-QImage DecodeJpeg(const QByteArray& data, int denominator)
+QImage DecodeJpeg(const QByteArray& data, int denominator, bool* damaged)
 {
-    const QSize full = JpegSize(data);
-    QImage bitmap = NewBitmap(Scaled(full.width(), denominator), Scaled(full.height(), denominator),
-                              kFormat24, kJpegError);
     Handle handle(tjInitDecompress());
+    const Header header = ReadHeader(handle.get(), data);
+    QImage bitmap = NewBitmap(Scaled(header.size.width(), denominator),
+                              Scaled(header.size.height(), denominator), kFormat24, kJpegError);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.constData());
+    const auto size = static_cast<unsigned long>(data.size());
     // Accurate DCT and smooth upsampling; progressive files with absurd scan
     // counts are refused.
-    const int result = tjDecompress2(
-        handle.get(), reinterpret_cast<const unsigned char*>(data.constData()),
-        static_cast<unsigned long>(data.size()), bitmap.bits(), bitmap.width(),
-        int(bitmap.bytesPerLine()), bitmap.height(), TJPF_RGB, TJFLAG_ACCURATEDCT | TJFLAG_LIMITSCANS);
+    constexpr int kFlags = TJFLAG_ACCURATEDCT | TJFLAG_LIMITSCANS;
+    int result = 0;
+    if (IsInk(header.colourspace)) {
+        std::vector<unsigned char> cmyk(std::size_t(bitmap.width()) * bitmap.height() * 4);
+        result = tjDecompress2(handle.get(), bytes, size, cmyk.data(), bitmap.width(),
+                               bitmap.width() * 4, bitmap.height(), TJPF_CMYK, kFlags);
+        InkToRgb(cmyk, bitmap);
+    } else {
+        result = tjDecompress2(handle.get(), bytes, size, bitmap.bits(), bitmap.width(),
+                               int(bitmap.bytesPerLine()), bitmap.height(), TJPF_RGB, kFlags);
+    }
     if (Failed(result, handle.get()))
         throw EGraphicFormat(kJpegError);
+    if (damaged)
+        *damaged = result != 0;
     return bitmap;
 }
 

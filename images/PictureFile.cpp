@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPainter>
 
 namespace images {
 
@@ -71,6 +72,20 @@ QByteArray WriteWithQt(const QImage& bitmap, const char* format)
     return buffer.data();
 }
 
+// A picture drawn onto a new 24-bit bitmap, which starts white: pixels with
+// alpha are blended with it instead of keeping their raw colour.
+QImage DrawnOn24Bit(const QImage& picture)
+{
+    if (!picture.hasAlphaChannel())
+        return picture.convertToFormat(kFormat24);
+    QImage target(picture.size(), kFormat24);
+    target.fill(Qt::white);
+    QPainter painter(&target);
+    painter.drawImage(0, 0, picture);
+    painter.end();
+    return target;
+}
+
 QImage OneByOne()
 {
     QImage image(1, 1, kFormat24);
@@ -123,7 +138,7 @@ void LoadPictureData(QImage& target, const QByteArray& data, const QString& exte
             target = OneByOne();
             throw EGraphicFormat(std::string("JPEG loading error: ") + e.what());
         }
-        target = jpeg2000.bitmap.convertToFormat(kFormat24);
+        target = DrawnOn24Bit(jpeg2000.bitmap);
         return;
     }
     if (ext == "pcd") {
@@ -141,7 +156,7 @@ void LoadPictureData(QImage& target, const QByteArray& data, const QString& exte
     } else if (ext == "pcx" || ext == "tga") {
         picture = DecodeWithCodec(ext.toLatin1(), data);
     } else if (ext == "tif" || ext == "tiff") {
-        picture = ReadWithQt(data, "").convertToFormat(kFormat24);
+        picture = DrawnOn24Bit(ReadWithQt(data, ""));
     } else if (ext == "bmp" || ext == "png") {
         picture = Normalised(ReadWithQt(data, ext.toLatin1().constData()));
     } else {

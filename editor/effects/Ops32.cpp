@@ -54,8 +54,10 @@ void MaxContrast32(const QImage& src, QImage& dst)
     for (int c = 0; c < 3; ++c) {
         for (int v = 0; v < 256; ++v) {
             // One value only: nothing to stretch, the channel stays as it is.
-            // Integer arithmetic, so that the maximum maps to 255 exactly
-            // (255 / (max - min) in reals can land just below it).
+            // trunc(255 / (max - min) * (v - min)) taken exactly, in integers.
+            // Rounded reals land just below a whole level for 75 of the
+            // (max - min, v - min) pairs: the maximum would then give 254
+            // for 32 spans (25, 29, 50, ...) and a lens could never show white.
             if (hi[c] <= lo[c])
                 t[c][v] = uint8_t(v);
             else

@@ -70,6 +70,9 @@ QByteArray ReadFileBytes(const QString& fileName, const char* error)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EGraphicFormat(error);
+    if (file.size() > kMaxPictureFileBytes)
+        throw EGraphicFormat("The picture file is too large (" + std::to_string(file.size())
+                             + " bytes)");
     return file.readAll();
 }
 

@@ -27,6 +27,11 @@ inline constexpr QImage::Format kFormat24 = QImage::Format_RGB888;
 // far beyond any photo or radiograph we store.
 inline constexpr qint64 kMaxBitmapPixels = qint64(1) << 26;
 
+// Largest picture file we read: an uncompressed 32-bit picture of
+// kMaxBitmapPixels and room for its headers. Anything larger could not give
+// a bitmap we make, so it is refused before it is read into memory.
+inline constexpr qint64 kMaxPictureFileBytes = 4 * kMaxBitmapPixels + (qint64(1) << 20);
+
 // The palette an 8-bit bitmap has when its file gives none: a grey ramp.
 QList<QRgb> GreyPalette();
 
@@ -58,7 +63,8 @@ private:
 QByteArray ReadFromStart(QIODevice& stream);
 // Writes data from the start of the stream.
 void WriteFromStart(QIODevice& stream, const QByteArray& data);
-// The bytes of a file; a file that cannot be read raises EGraphicFormat(error).
+// The bytes of a file; a file that cannot be read raises EGraphicFormat(error),
+// one larger than kMaxPictureFileBytes EGraphicFormat before anything is read.
 QByteArray ReadFileBytes(const QString& fileName, const char* error);
 // Replaces a file's content; failure raises EGraphicFormat.
 void WriteFileBytes(const QString& fileName, const QByteArray& data);

@@ -5,6 +5,7 @@
 #include "images/codecs/PCXFile.h"
 #include "images/codecs/TGAFile.h"
 
+#include <QCoreApplication>
 #include <QtPlugin>
 
 #include <mutex>
@@ -45,6 +46,10 @@ void RegisterPictureCodecs()
     static std::once_flag once;
     std::call_once(once, [] { qRegisterStaticPluginFunction(qt_static_plugin_TPictureCodecsPlugin()); });
 }
+
+// Every program that reads pictures knows our formats from its start, as
+// soon as its application object exists.
+Q_COREAPP_STARTUP_FUNCTION(RegisterPictureCodecs)
 
 QImage DecodeWithCodec(const QByteArray& format, const QByteArray& data)
 {

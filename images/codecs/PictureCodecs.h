@@ -8,6 +8,7 @@
 namespace images {
 
 // Registers the handlers with Qt's image system; safe to call more than once.
+// It runs by itself when the application object is made.
 void RegisterPictureCodecs();
 
 // Decodes the picture in `data` by our codec for the format key ("pcx",

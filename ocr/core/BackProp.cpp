@@ -418,11 +418,15 @@ bool TBackProp::OpenKnowledgeFromStream(std::span<const std::uint8_t> data, std:
     for (auto v : header)
         if (v <= 0)
             return false;
+    // Each count is below 2^31 and each row below 2^31 + 1 reals, so every
+    // product below stays far inside 64 bits; the sums are compared by
+    // division so that no size can wrap into a small one.
     const auto nIn = static_cast<std::uint64_t>(header[0]) * static_cast<std::uint64_t>(header[1]);
     const auto nOut = static_cast<std::uint64_t>(header[2]) * static_cast<std::uint64_t>(header[3]);
     const auto nHidden = static_cast<std::uint64_t>(header[4]);
-    if (nIn > INT32_MAX || nOut > INT32_MAX ||
-        (nHidden * (nIn + 1) + nOut * (nHidden + 1)) * 4 > r.remaining())
+    const std::uint64_t reals = r.remaining() / 4;
+    if (nIn > INT32_MAX || nOut > INT32_MAX || nHidden > reals / (nIn + 1) ||
+        nOut > (reals - nHidden * (nIn + 1)) / (nHidden + 1))
         return false;
 
     setSizes(header[0], header[1], header[2], header[3], header[4]);

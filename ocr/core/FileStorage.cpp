@@ -17,9 +17,17 @@ namespace ocr {
 namespace {
 
 constexpr char kSignature[4] = {'S', 'F', 'P', '1'};
-// A stored file is a few hundred kilobytes; anything that inflates beyond
-// this is not one of ours and must not exhaust memory.
-constexpr std::size_t kMaxEntrySize = 64u << 20;
+// The stored files are a few hundred kilobytes together; a container that
+// inflates beyond this is not one of ours and must not exhaust memory.
+constexpr std::size_t kMaxContainerDataSize = 64u << 20;
+
+// An entry names a file inside the extraction folder, never a path that
+// leads elsewhere.
+bool isBaseName(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string("/\\:\0", 4)) == std::string::npos;
+}
 
 bool readInt(std::span<const std::uint8_t> data, std::size_t& pos, std::int32_t& v)
 {
@@ -98,7 +106,8 @@ bool Decompress(std::span<const std::uint8_t> data, std::vector<std::uint8_t>& o
     return rc == Z_STREAM_END;
 }
 
-bool TStoredFile::ReadData(std::span<const std::uint8_t> data, std::size_t& pos, bool compressed)
+bool TStoredFile::ReadData(std::span<const std::uint8_t> data, std::size_t& pos, bool compressed,
+                           std::size_t maxSize)
 {
     std::int32_t nameLength = 0, dataLength = 0;
     if (!readInt(data, pos, nameLength) || nameLength < 0 ||
@@ -107,15 +116,19 @@ bool TStoredFile::ReadData(std::span<const std::uint8_t> data, std::size_t& pos,
     FileName.assign(reinterpret_cast<const char*>(data.data() + pos),
                     static_cast<std::size_t>(nameLength));
     pos += static_cast<std::size_t>(nameLength);
+    if (!isBaseName(FileName))
+        return false;
     if (!readInt(data, pos, dataLength) || dataLength < 0 ||
         static_cast<std::size_t>(dataLength) > data.size() - pos)
         return false;
     const auto stored = data.subspan(pos, static_cast<std::size_t>(dataLength));
     pos += stored.size();
     if (compressed || !Owner) {
-        if (!Decompress(stored, Data, kMaxEntrySize))
+        if (!Decompress(stored, Data, maxSize))
             return false;
     } else {
+        if (stored.size() > maxSize)
+            return false;
         Data.assign(stored.begin(), stored.end());
     }
     Size = static_cast<int>(Data.size());
@@ -273,10 +286,12 @@ bool TFileStorage::ReadContainer(std::span<const std::uint8_t> data)
         if (!readInt(data, pos, skipped))
             return false;
     }
+    std::size_t budget = kMaxContainerDataSize;
     for (std::int32_t i = 0; i < count; ++i) {
         auto entry = std::make_unique<TStoredFile>(this);
-        if (!entry->ReadData(data, pos, Compressed))
+        if (!entry->ReadData(data, pos, Compressed, budget))
             return false;
+        budget -= entry->Data.size();
         Files.push_back(std::move(entry));
     }
     runAutoExtract();
@@ -313,6 +328,7 @@ bool TFileStorage::Extract(const std::string& fileName, const std::string& outpu
     TStoredFile* f = Find(fileName);
     if (!f)
         return false;
+    // The name matches a stored one, which is a plain file name.
     const std::string target = outputFile.empty() ? ExtractionFolder() + fileName : outputFile;
     return f->ExtractToFile(target, AutoExtract.ExtractTo.CreatePath);
 }

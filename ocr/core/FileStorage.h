@@ -24,8 +24,10 @@ public:
     std::vector<std::uint8_t> Data;
 
     // Reads one entry at pos; false (pos then undefined) when the data end
-    // early or a compressed entry does not inflate.
-    bool ReadData(std::span<const std::uint8_t> data, std::size_t& pos, bool compressed);
+    // early, the name is not a plain file name, a compressed entry does not
+    // inflate, or the content would exceed maxSize bytes.
+    bool ReadData(std::span<const std::uint8_t> data, std::size_t& pos, bool compressed,
+                  std::size_t maxSize);
     void WriteData(std::vector<std::uint8_t>& out) const;
     // Takes name and content from a file; false when it cannot be read.
     bool Upload(const std::string& fileName);
@@ -91,7 +93,8 @@ public:
 
     // Replaces the entries by those of a container (signed or legacy), then
     // runs the automatic extraction. False when the data are not a whole
-    // container; the entries read before the fault are kept.
+    // container or inflate past 64 MiB in all; the entries read before the
+    // fault are kept.
     bool ReadContainer(std::span<const std::uint8_t> data);
     // The container bytes; an empty container has none (it is not persisted).
     std::vector<std::uint8_t> WriteContainer() const;

@@ -5,6 +5,7 @@
 
 #include "fuzz/PictureFileInput.h"
 #include "images/PictureFile.h"
+#include "images/Thumbnail.h"
 #include "images/codecs/Jpeg2000Bitmap.h"
 
 #include "TestData.h"
@@ -78,6 +79,65 @@ TEST(HostileInput, HeadersLyingAboutTheSize)
 
 // Fuzz finds are kept under fuzz/regressions/<extension>/, those of the
 // LoadPictureFile fuzzer under fuzz/regressions/picturefile/.
+// Pictures no thumbnail may be made of: one whose header claims a size no
+// real picture has (refused before decoding, also at a reduced scale), one cut
+// short (shown as far as it goes, but not cached), and a file too large to
+// read (refused before it is read).
+TEST(HostileInput, OversizedAndDamagedPicturesLeaveNoThumbnail)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("source.jpg");
+    SavePictureFile(Pattern24(800, 600), source, 90);
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray jpeg = file.readAll();
+    file.close();
+
+    // Whole headers and the start of the scan; the frame header's height and
+    // width say 60000 x 60000.
+    QByteArray claiming = jpeg.left(jpeg.indexOf("\xFF\xDA") + 40);
+    const qsizetype frame = claiming.indexOf("\xFF\xC0");
+    ASSERT_GT(frame, 0);
+    claiming.replace(frame + 5, 4, Bytes({0xEA, 0x60, 0xEA, 0x60}));
+
+    struct Case {
+        const char* name;
+        QByteArray data;   // empty: a sparse file just over the size limit
+        const char* error; // what loading raises; nullptr: it gives a picture
+    };
+    const Case cases[] = {
+        {"claims 60000 x 60000.jpg", claiming, "JPEG loading error"},
+        {"cut in half.jpg", jpeg.left(jpeg.size() / 2), nullptr},
+        {"too large.bmp", {}, "The picture file is too large"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(c.name);
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        if (c.data.isEmpty())
+            ASSERT_TRUE(out.resize(kMaxPictureFileBytes + 1));
+        else
+            out.write(c.data);
+        out.close();
+
+        for (bool reduced : {false, true}) {
+            QImage target;
+            try {
+                LoadPictureFile(target, path, reduced);
+                EXPECT_EQ(c.error, nullptr) << "reduced " << reduced;
+                EXPECT_FALSE(target.isNull());
+            } catch (const EGraphicFormat& e) {
+                ASSERT_NE(c.error, nullptr) << e.what();
+                EXPECT_TRUE(std::string(e.what()).starts_with(c.error)) << e.what();
+            }
+        }
+        const QString thumbnail = dir.filePath("thumbnail.tmb");
+        EXPECT_FALSE(MakeThumbnailFile(path, thumbnail, 170, QImage(), 75));
+        EXPECT_FALSE(QFile::exists(thumbnail));
+    }
+}
+
 TEST(HostileInput, KeptFuzzFindings)
 {
     const QDir root(QStringLiteral(TQ7_SOURCE_DIR "/fuzz/regressions"));

@@ -9,6 +9,7 @@
 #include "toolkit/Dialogs.h"
 
 #include <QFile>
+#include <QImageReader>
 #include <QLocale>
 #include <QTemporaryDir>
 
@@ -360,6 +361,24 @@ TEST_F(PictureFileImageDataTest, DicomOperationsAreAbstract)
     PictureFileImageData image;
     EXPECT_THROW(image.Delete(), EAbstractError);
     EXPECT_THROW(image.GetDcmValue(0x0008, 0x0018), EAbstractError);
+}
+
+// Our formats are known to Qt's own picture loading from the start of any
+// program that reads pictures, without a registration by hand.
+TEST(PictureCodecRegistration, QtKnowsOurFormatsOnceTheApplicationExists)
+{
+    const QList<QByteArray> known = QImageReader::supportedImageFormats();
+    for (const char* format : {"pcx", "tga", "pcd", "jp2", "j2k", "jpc"})
+        EXPECT_TRUE(known.contains(format)) << format;
+
+    QTemporaryDir dir;
+    QImage picture(5, 3, kFormat24);
+    picture.fill(qRgb(10, 200, 30));
+    SavePictureFile(picture, dir.filePath("a.pcx"), 100);
+    QImage read;
+    ASSERT_TRUE(read.load(dir.filePath("a.pcx")));
+    EXPECT_EQ(read.size(), QSize(5, 3));
+    EXPECT_EQ(read.pixel(2, 1), qRgb(10, 200, 30));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "images/PictureFile.h"
 
 #include "images/Jpeg.h"
+#include "images/codecs/Jpeg2000Bitmap.h"
 #include "images/codecs/PCXFile.h"
 
 #include "TestData.h"
@@ -219,4 +220,56 @@ TEST(PictureFile, GifTransparencyIsOff)
     EXPECT_EQ(target.format(), kFormat24);
     EXPECT_EQ(target.pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(target.pixel(1, 0), qRgb(0, 0, 255));
+}
+
+// Scanners and print work make JPEGs of ink (inverted CMYK, as Adobe's
+// programs and ImageMagick write them), plain or as YCCK: four blocks of red,
+// green, blue and white.
+TEST(PictureFile, InkJpegsDecodeToRgb)
+{
+    for (const char* name : {"cmyk-32x8.jpg", "ycck-32x8.jpg"}) {
+        SCOPED_TRACE(name);
+        const QImage picture = Loaded(QString(TQ7_SOURCE_DIR "/tests/images/data/") + name, false);
+        ASSERT_EQ(picture.size(), QSize(32, 8));
+        EXPECT_EQ(picture.format(), kFormat24);
+        const QRgb expected[4] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255)};
+        for (int block = 0; block < 4; ++block) {
+            const QRgb got = picture.pixel(block * 8 + 4, 4);
+            EXPECT_NEAR(qRed(got), qRed(expected[block]), 6) << block;
+            EXPECT_NEAR(qGreen(got), qGreen(expected[block]), 6) << block;
+            EXPECT_NEAR(qBlue(got), qBlue(expected[block]), 6) << block;
+        }
+    }
+}
+
+// TIFF and JPEG 2000 pictures are drawn onto a new (white) 24-bit bitmap:
+// a pixel with alpha shows blended with the white, not in its raw colour.
+TEST(PictureFile, AlphaIsBlendedOntoTheWhiteTarget)
+{
+    QImage picture(3, 1, QImage::Format_ARGB32);
+    picture.setPixel(0, 0, qRgba(255, 0, 0, 64));
+    picture.setPixel(1, 0, qRgba(0, 0, 255, 255));
+    picture.setPixel(2, 0, qRgba(0, 0, 0, 0));
+    const QRgb blended[3] = {qRgb(255, 191, 191), qRgb(0, 0, 255), qRgb(255, 255, 255)};
+
+    QTemporaryDir dir;
+    TJpeg2000Bitmap jpeg2000;
+    jpeg2000.bitmap = picture;
+    jpeg2000.SetLossless(true);
+    WriteBytes(dir.filePath("a.jp2"), jpeg2000.Encode());
+    QImageWriter tiff(dir.filePath("a.tif"), "tiff");
+    ASSERT_TRUE(tiff.write(picture));
+
+    for (const char* name : {"a.jp2", "a.tif"}) {
+        SCOPED_TRACE(name);
+        const QImage target = Loaded(dir.filePath(name), false);
+        ASSERT_EQ(target.size(), QSize(3, 1));
+        EXPECT_EQ(target.format(), kFormat24);
+        for (int x = 0; x < 3; ++x) {
+            const QRgb got = target.pixel(x, 0);
+            EXPECT_NEAR(qRed(got), qRed(blended[x]), 1) << x;
+            EXPECT_NEAR(qGreen(got), qGreen(blended[x]), 1) << x;
+            EXPECT_NEAR(qBlue(got), qBlue(blended[x]), 1) << x;
+        }
+    }
 }

@@ -70,3 +70,30 @@ TEST(Thumbnail, FailuresRemoveTheOldTargetAndReturnFalse)
     EXPECT_FALSE(MakeThumbnailFile(broken.fileName(), target, 170, Image24(5, 5, 0), 75));
     EXPECT_FALSE(QFile::exists(target));
 }
+
+// The height keeps the aspect ratio of the full picture, also where a JPEG is
+// decoded reduced (1360 x 467 at 1/8 is 170 x 59), and the picture is
+// stretched by dropping columns, not blended: columns of alternating black
+// and white give a black or a white thumbnail, never grey. (A JPEG source
+// loses such columns in its own coding, so only the PNG shows it.)
+TEST(Thumbnail, SizeFollowsTheFullPictureAndColumnsAreDroppedNotBlended)
+{
+    QImage stripes(1360, 467, kFormat24);
+    for (int x = 0; x < stripes.width(); ++x)
+        for (int y = 0; y < stripes.height(); ++y)
+            stripes.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    QTemporaryDir dir;
+    for (const char* name : {"stripes.jpg", "stripes.png"}) {
+        SCOPED_TRACE(name);
+        const QString source = dir.filePath(name);
+        SavePictureFile(stripes, source, 100);
+        const QString target = dir.filePath("stripes.tmb");
+        ASSERT_TRUE(MakeThumbnailFile(source, target, 170, QImage(), 100));
+        const QImage thumbnail = Read(target);
+        EXPECT_EQ(thumbnail.size(), QSize(170, 58));
+        if (QString(name).endsWith(".png")) {
+            const int grey = qGreen(thumbnail.pixel(85, 29));
+            EXPECT_TRUE(grey <= 8 || grey >= 247) << grey;
+        }
+    }
+}

@@ -390,6 +390,10 @@ TEST(BackProp, ShortAndGarbageKnowledgeFilesNeverCrash)
         std::memcpy(bytes.data(), v, 20);
         return bytes;
     };
+    auto withTail = [](std::vector<std::uint8_t> bytes, std::size_t tail) {
+        bytes.resize(bytes.size() + tail);
+        return bytes;
+    };
     std::mt19937 rng(3);
     std::vector<std::uint8_t> noise(5000);
     for (auto& b : noise)
@@ -417,6 +421,8 @@ TEST(BackProp, ShortAndGarbageKnowledgeFilesNeverCrash)
         {"cut inside the tail", prefix(stored.size() - 1), true},
         {"huge sizes", header(0x7fffffff, 0x7fffffff, 0x7fffffff, 0x7fffffff, 0x7fffffff), false},
         {"negative sizes", header(-20, 20, 20, 20, 50), false},
+        {"sizes whose weight count wraps", withTail(header(1, 0x7fffffff, 1, 1, 0x7fffffff), 4), false},
+        {"one weight short", withTail(header(2, 2, 2, 2, 3), 4 * (3 * 5 + 4 * 4) - 4), false},
         {"huge class count", withClassCount(0x7fffffff), true},
         {"negative class count", withClassCount(-1), true},
         {"noise", noise, false},

@@ -165,6 +165,47 @@ TEST(FileStorage, DamagedContainersAreRefusedWithoutCrashing)
     }
 }
 
+// Containers built to escape the extraction folder or to exhaust memory are
+// refused whole, and automatic extraction then writes nothing anywhere.
+TEST(FileStorage, HostileContainersAreRefusedAndExtractNothing)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::size_t>> entries; // name, bytes of zeros
+    };
+    const Case cases[] = {
+        {"climbs out of the folder", {{"../../escape.txt", 10}}},
+        {"names a sub-folder", {{"sub/escape.txt", 10}}},
+        {"names a Windows path", {{"..\\escape.txt", 10}}},
+        {"names a drive", {{"C:escape.txt", 10}}},
+        {"absolute path", {{"/tmp/escape.txt", 10}}},
+        {"parent folder itself", {{"..", 10}}},
+        {"empty name", {{"", 10}}},
+        {"each entry small, all together too large", {{"a.dcr", 33u << 20}, {"b.dcr", 33u << 20}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const fs::path folder = dir.path() / "x" / "y";
+        fs::create_directories(folder);
+        TFileStorage source;
+        for (const auto& [name, size] : c.entries)
+            addEntry(source, name, std::string(size, '\0'));
+        const auto container = source.WriteContainer();
+
+        TFileStorage storage(foldersIn(folder));
+        storage.AutoExtract.Enabled = true;
+        storage.AutoExtract.Overwrite = ocr::TOverwrite::owAlways;
+        storage.AutoExtract.ExtractTo.ToplevelDir = ocr::TToplevelDir::tdAppData;
+        EXPECT_FALSE(storage.ReadContainer(container));
+        EXPECT_LE(storage.DataSize(), 64 << 20);
+        std::size_t written = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
+            written += entry.is_regular_file();
+        EXPECT_EQ(written, 0u);
+    }
+}
+
 TEST(FileStorage, ExtractAsksTellsAndCreatesFolders)
 {
     TempDir dir;

@@ -3,22 +3,40 @@
 // directory at that site.
 #include "DemoData.h"
 #include "toolkit/core/ToolkitPaths.h"
+#include "tools/ToolArguments.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kUsage = "usage: demo-data DIRECTORY [PATIENTS]\n"
+                               "       demo-data --settings DIRECTORY\n"
+                               "Makes a demo site in DIRECTORY (PATIENTS from 1 to 100000), or points\n"
+                               "a floater started in the working directory at the site in DIRECTORY.\n";
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     QTextStream err(stderr);
-    if (args.size() == 3 && args[1] == QLatin1String("--settings")) {
+    if (std::any_of(args.begin() + 1, args.end(),
+                    [](const QString& a) { return tools::IsHelpSwitch(a.toStdString()); })) {
+        QTextStream(stdout) << kUsage;
+        return 0;
+    }
+    if (args.size() == 3 && args[1] == QLatin1String("--settings")
+        && !tools::LooksLikeSwitch(args[2].toStdString())) {
         toolkit::InitToolkitPaths();
         demo::WriteDemoSettings(args[2]);
         return 0;
     }
-    if (args.size() < 2 || args.size() > 3) {
-        err << "usage: demo-data <directory> [patients]\n";
+    if (args.size() < 2 || args.size() > 3 || tools::LooksLikeSwitch(args[1].toStdString())) {
+        err << kUsage;
         return 2;
     }
     demo::DemoOptions options;

@@ -20,6 +20,7 @@
 #include "ocr/widgets/DCRFrame.h"
 #include "ocr/widgets/QtImage.h"
 #include "toolkit/core/PersonalNumber.h"
+#include "tools/ToolArguments.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -51,6 +52,11 @@ int networkIndex(ocr::TFrmOCR& host, const std::string& arg)
             return static_cast<int>(i);
     return -1;
 }
+
+constexpr const char* kUsage = "usage: ocr-workbench                               (a window)\n"
+                               "       ocr-workbench PICTURE NETWORK [--cleartype]\n"
+                               "       ocr-workbench --batch NETWORK [--cleartype] FOLDER|LIST.txt|PICTURE...\n"
+                               "NETWORK is an index (0-3) or a stored network's name.\n";
 
 int commandLine(const QString& picturePath, const std::string& networkArg, bool clearType)
 {
@@ -110,8 +116,7 @@ QStringList batchFiles(int argc, char** argv, int first)
 int batch(int argc, char** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr,
-                     "usage: ocr-workbench --batch NETWORK [--cleartype] FOLDER|LIST.txt|PICTURE...\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     ocr::TFrmOCR host;
@@ -211,16 +216,29 @@ private:
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (tools::IsHelpSwitch(argv[i])) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
     if (argc >= 2 && std::string(argv[1]) == "--batch") {
         QCoreApplication app(argc, argv);
         return batch(argc, argv);
     }
+    // No argument for the window, or a picture and a network with the one
+    // switch after them.
+    bool wrong = argc == 2;
+    for (int i = 1; i < argc; ++i)
+        wrong = wrong || (i < 3 ? tools::LooksLikeSwitch(argv[i])
+                                : std::string(argv[i]) != "--cleartype");
+    if (wrong) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
     if (argc >= 3) {
         QCoreApplication app(argc, argv);
-        bool clearType = false;
-        for (int i = 3; i < argc; ++i)
-            clearType = clearType || std::string(argv[i]) == "--cleartype";
-        return commandLine(QString::fromLocal8Bit(argv[1]), argv[2], clearType);
+        return commandLine(QString::fromLocal8Bit(argv[1]), argv[2], argc > 3);
     }
     QApplication app(argc, argv);
     Workbench bench;

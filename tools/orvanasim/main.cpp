@@ -11,6 +11,7 @@
 // Without --log the log is "orvanasim.log" in the working directory.
 
 #include "platform/x11/X11Desktop.h"
+#include "tools/ToolArguments.h"
 
 #include <csignal>
 #include <cstring>
@@ -48,6 +49,11 @@ xcb_window_t makeWindow(platform::X11Desktop& d, const char* cls, int w, int h)
     return win;
 }
 
+constexpr const char* kUsage =
+    "usage: orvanasim [--log FILE] [--minimized] [ARGS...]\n"
+    "Plays Orvana's windows and logs its start ARGS and the messages it receives\n"
+    "to FILE (default orvanasim.log in the working directory).\n";
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -56,12 +62,21 @@ int main(int argc, char** argv)
     bool minimized = false;
     std::string args;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--log") == 0 && i + 1 < argc)
+        if (tools::IsHelpSwitch(argv[i])) {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--log") == 0) {
+            if (i + 1 == argc || tools::LooksLikeSwitch(argv[i + 1])) {
+                std::cerr << kUsage;
+                return 2;
+            }
             logPath = argv[++i];
-        else if (std::strcmp(argv[i], "--minimized") == 0)
+        } else if (std::strcmp(argv[i], "--minimized") == 0) {
             minimized = true;
-        else
+        } else {
             args += std::string(args.empty() ? "" : " ") + argv[i];
+        }
     }
     std::ofstream log(logPath, std::ios::app);
     if (!log) {

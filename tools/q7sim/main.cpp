@@ -5,12 +5,21 @@
 
 #include "Q7Sim.h"
 #include "X11Backend.h"
+#include "tools/ToolArguments.h"
 
 #include <QGuiApplication>
 
 #include <cstring>
 #include <iostream>
 #include <unistd.h>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: q7sim [--display NAME] [--stay] [SCENARIO...]\n"
+    "Plays Q7's windows: runs the scenario files, then commands from standard input.\n";
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -22,7 +31,13 @@ int main(int argc, char** argv)
             display = argv[++i];
         else if (std::strcmp(argv[i], "--stay") == 0)
             stay = true;
-        else
+        else if (tools::IsHelpSwitch(argv[i])) {
+            std::cout << kUsage;
+            return 0;
+        } else if (tools::LooksLikeSwitch(argv[i])) {
+            std::cerr << kUsage;
+            return 2;
+        } else
             scenarios.emplace_back(argv[i]);
     }
     // Qt only renders the drawn numbers, off screen; the windows are ours.

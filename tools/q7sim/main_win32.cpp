@@ -7,6 +7,7 @@
 
 #include "Q7Sim.h"
 #include "Win32Backend.h"
+#include "tools/ToolArguments.h"
 
 #include <windows.h>
 
@@ -58,7 +59,13 @@ int main(int argc, char** argv)
             runner.stay = true;
         else if (std::strcmp(argv[i], "--display") == 0 && i + 1 < argc)
             ++i; // the X11 driver's option; Windows has one desktop
-        else
+        else if (tools::IsHelpSwitch(argv[i])) {
+            std::cout << "usage: q7sim [--stay] [SCENARIO...]\n";
+            return 0;
+        } else if (tools::LooksLikeSwitch(argv[i])) {
+            std::cerr << "usage: q7sim [--stay] [SCENARIO...]\n";
+            return 2;
+        } else
             scenarios.emplace_back(argv[i]);
     }
     q7sim::Win32Backend backend;

@@ -10,10 +10,12 @@
 #include "ocr/core/StoredNetworks.h"
 #include "ocr/widgets/CaptionRenderer.h"
 #include "ocr/widgets/TrainingGlyphs.h"
+#include "tools/ToolArguments.h"
 
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -37,6 +39,10 @@ const std::vector<ClassSpec> kClasses[4] = {
 };
 constexpr int kExpectedSizes[4] = {193950, 198759, 203559, 197159};
 constexpr std::uint32_t kDefaultSeed = 20261211;
+constexpr const char* kUsage =
+    "usage: train-knowledge [--seed N] [--dcr-dir DIR] OUTPUT.sfp\n"
+    "Trains the four stored networks and writes their container to OUTPUT.sfp\n"
+    "(and each knowledge file to DIR).\n";
 
 bool train(int network, std::uint32_t seed, std::vector<std::uint8_t>& knowledge)
 {
@@ -83,25 +89,35 @@ bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
 
 int main(int argc, char** argv)
 {
+    std::uint32_t seed = kDefaultSeed;
+    std::string dcrDir, output;
+    bool wrong = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc && !tools::LooksLikeSwitch(argv[i + 1]);
+        if (tools::IsHelpSwitch(arg)) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--seed" && hasValue) {
+            char* end = nullptr;
+            seed = static_cast<std::uint32_t>(std::strtoul(argv[++i], &end, 10));
+            wrong = wrong || *end != '\0';
+        } else if (arg == "--dcr-dir" && hasValue) {
+            dcrDir = argv[++i];
+        } else if (tools::LooksLikeSwitch(arg) || !output.empty()) {
+            wrong = true;
+        } else {
+            output = arg;
+        }
+    }
+    if (wrong || output.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-
-    std::uint32_t seed = kDefaultSeed;
-    std::string dcrDir, output;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--seed" && i + 1 < argc)
-            seed = static_cast<std::uint32_t>(std::stoul(argv[++i]));
-        else if (arg == "--dcr-dir" && i + 1 < argc)
-            dcrDir = argv[++i];
-        else
-            output = arg;
-    }
-    if (output.empty()) {
-        std::fprintf(stderr, "usage: train-knowledge [--seed N] [--dcr-dir DIR] OUTPUT.sfp\n");
-        return 2;
-    }
 
     ocr::TFileStorage storage;
     for (int network = 0; network < 4; ++network) {

@@ -60,6 +60,27 @@ TEST(Ops32, MaxContrast32StretchesEachChannelAndKeepsSingleValues)
     EXPECT_TRUE(empty.isNull());
 }
 
+// Each level is the exact quotient, also where the product taken in doubles
+// lands just below a whole level and truncates one level lower.
+TEST(Ops32, MaxContrast32GivesTheExactLevelWhereRoundedRealsFallShort)
+{
+    struct Case {
+        int min, max, value, level;
+    };
+    const Case cases[] = {
+        {0, 25, 25, 255},   {100, 129, 129, 255}, {0, 105, 21, 51},  {3, 120, 42, 85},
+        {20, 207, 31, 15},  {0, 221, 143, 165},   {0, 255, 128, 128}, {40, 60, 50, 127},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.min << ".." << c.max << " at " << c.value);
+        QImage img = image32({qRgb(c.min, 0, 0), qRgb(c.max, 0, 0), qRgb(c.value, 0, 0)});
+        MaxContrast32(img, img);
+        EXPECT_EQ(qRed(px(img, 0)), 0);
+        EXPECT_EQ(qRed(px(img, 1)), 255);
+        EXPECT_EQ(qRed(px(img, 2)), c.level);
+    }
+}
+
 TEST(Ops32, SeparateDestinationLeavesTheSource)
 {
     const QImage src = image32({0xFF102030u});

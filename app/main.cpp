@@ -3,6 +3,8 @@
 
 #include "floater/FloaterCaptionReader.h"
 #include "floater/FloaterMessages.h"
+#include "floater/SessionPlatform.h"
+#include "floater/ShutdownSignals.h"
 #include "floater/TQ7FloaterFrmOrvana.h"
 #include "floater/X11MessageFilter.h"
 #include "platform/x11/X11Desktop.h"
@@ -20,10 +22,21 @@
 #include <QApplication>
 #include <QCursor>
 
+#include <cstdlib>
 #include <iostream>
 #include <stdexcept>
 
 namespace {
+
+// The floater while it exists, for the close steps at exit(): Qt ends the
+// process with exit() when the connection to the X server breaks.
+floater::TQ7FloaterFrmOrvana* liveFloater = nullptr;
+
+void closeStepsAtExit()
+{
+    if (liveFloater)
+        liveFloater->FormClose();
+}
 
 struct CommandLine {
     std::vector<std::string> args; // without the program name and our own switches
@@ -60,6 +73,11 @@ int main(int argc, char** argv)
         desktop.reset();
     }
 
+    {
+        const std::vector<std::string> all(argv + 1, argv + argc);
+        if (const auto platform = floater::PlatformToRequest(all, std::getenv("QT_QPA_PLATFORM")))
+            qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(*platform));
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(floater::kApplicationTitle);
     QApplication::setQuitOnLastWindowClosed(true);
@@ -105,6 +123,18 @@ int main(int argc, char** argv)
     databases.dicomComponent = dicom::DictionaryLoaded;
     floater::TQ7FloaterFrmOrvana window(onX11 ? qtDesktop.get() : nullptr, args, &databases);
     window.setStateFile(QString::fromStdString(cl.stateFile));
+    liveFloater = &window;
+    std::atexit(closeStepsAtExit);
+    struct Forget {
+        ~Forget() { liveFloater = nullptr; }
+    } forget;
+    // The session ending quits the application without closing the window.
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &window,
+                     [&window] { window.FormClose(); });
+    floater::ShutdownSignals shutdownSignals([&window](int) {
+        window.FormClose();
+        QCoreApplication::quit();
+    });
     // Read at every capture: the session may switch its font smoothing.
     const auto clearTypeMode = [&qtDesktop, onX11] {
         return onX11 && platform::SubPixelSmoothing(platform::ReadResourceManager(

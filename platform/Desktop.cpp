@@ -34,6 +34,25 @@ std::vector<WindowFacts> Desktop::windowFacts(const std::vector<WindowId>& windo
     return out;
 }
 
+bool Desktop::sendPrivateText(WindowId target, MessageId msg, std::int64_t wParam,
+                              const std::string& text)
+{
+    if (text.empty())
+        return sendMessage(target, msg, wParam, 0);
+    const AtomId atom = addAtom(text);
+    if (atom == 0)
+        return false;
+    const bool sent = sendMessage(target, msg, wParam, atom);
+    deleteAtom(atom);
+    return sent;
+}
+
+std::string Desktop::receivePrivateText(const Message& message, std::size_t maxChars)
+{
+    return message.lParam == 0 ? std::string()
+                               : atomName(static_cast<AtomId>(message.lParam), maxChars);
+}
+
 WindowId Desktop::findWindow(const std::optional<std::string>& cls,
                              const std::optional<std::string>& title)
 {

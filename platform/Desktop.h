@@ -60,10 +60,12 @@ class Desktop {
 public:
     virtual ~Desktop() = default;
 
-    // Top-level windows in the window system's own order: X11 stacking order,
-    // bottom first; on Win32 the order of EnumWindows.
+    // Top-level windows front to back, the topmost first, as EnumWindows
+    // lists them: where two windows match a search, which one is "first" or
+    // "last" must mean the same on every window system.
     virtual std::vector<WindowId> topLevelWindows() = 0;
-    // Direct children in the same kind of order.
+    // Direct children, for windows that were never restacked in the order
+    // they were made (EnumChildWindows' order).
     virtual std::vector<WindowId> children(WindowId parent) = 0;
     // All descendants, depth first, each window before its own children,
     // siblings in the order of children(). Window systems that can ask about
@@ -74,11 +76,13 @@ public:
     // Title of a top-level window, or the text of a control; UTF-8, cut to
     // maxChars characters. Empty when the window is gone.
     virtual std::string windowText(WindowId w, std::size_t maxChars) = 0;
+    // Shown, as IsWindowVisible means it: a minimised window is visible.
     virtual bool isVisible(WindowId w) = 0;
     virtual bool isMinimized(WindowId w) = 0;
     // Outer rectangle in screen coordinates.
     virtual std::optional<Rect> windowRect(WindowId w) = 0;
-    // The active document window of an MDI client, or 0.
+    // The active document window of an MDI client, or 0; readable also while
+    // the client's own window is hidden or minimised.
     virtual WindowId mdiActiveChild(WindowId mdiClient) = 0;
 
     // The requested facts of each window, in the order given. A window that
@@ -102,6 +106,14 @@ public:
     // Delivers the message to the window. False when it could not be sent.
     virtual bool sendMessage(WindowId target, MessageId msg, std::int64_t wParam,
                              std::int64_t lParam) = 0;
+    // A message with a text, between two programs of ours (a second floater
+    // and the first). The text travels as privately as the window system
+    // allows; by default as a global atom that lives only while the message
+    // is delivered. An empty text sends LPARAM 0. False when nothing was sent.
+    virtual bool sendPrivateText(WindowId target, MessageId msg, std::int64_t wParam,
+                                 const std::string& text);
+    // The text of such a message, cut to maxChars; empty when it has none.
+    virtual std::string receivePrivateText(const Message& message, std::size_t maxChars);
 
     virtual void restoreWindow(WindowId w) = 0;
     virtual void raiseWindow(WindowId w) = 0;
@@ -118,10 +130,13 @@ public:
                                    const std::string& title) = 0;
     virtual void destroyWindow(WindowId w) = 0;
 
-    // Opens a file with the shell: runs it when it is a program, else hands it
-    // to the desktop's default handler. False when nothing could be started.
-    virtual bool shellOpen(const std::string& file, const std::string& parameters,
-                           const std::string& workingDir) = 0;
+    // Opens a document (a manual, a log) with the desktop's default handler,
+    // never as a program. False when nothing could be started.
+    virtual bool shellOpen(const std::string& file, const std::string& workingDir) = 0;
+    // Runs a program file we know to be one (Orvana, the suite's progress
+    // program) with its parameters. False when it could not be started.
+    virtual bool runProgram(const std::string& file, const std::string& parameters,
+                            const std::string& workingDir) = 0;
 };
 
 // The desktop of the running session (X11 on Linux, Win32 on Windows); null when there is none.

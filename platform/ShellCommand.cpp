@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,20 +31,16 @@ std::vector<std::string> splitParameters(const std::string& parameters)
     return words;
 }
 
-std::vector<std::string> shellOpenCommand(const std::string& file, const std::string& parameters)
+std::vector<std::string> openDocumentCommand(const std::string& file)
 {
-    struct stat st{};
-    const bool program = ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-                         ::access(file.c_str(), X_OK) == 0;
-    std::vector<std::string> argv;
-    if (program) {
-        // A bare name would be looked up on PATH; the file meant is the local one.
-        argv.push_back(file.find('/') == std::string::npos ? "./" + file : file);
-        for (std::string& p : splitParameters(parameters))
-            argv.push_back(std::move(p));
-    } else {
-        argv = {"xdg-open", file};
-    }
+    return {"xdg-open", file};
+}
+
+std::vector<std::string> programCommand(const std::string& file, const std::string& parameters)
+{
+    std::vector<std::string> argv{file.find('/') == std::string::npos ? "./" + file : file};
+    for (std::string& p : splitParameters(parameters))
+        argv.push_back(std::move(p));
     return argv;
 }
 
@@ -78,7 +73,11 @@ bool startDetached(const std::vector<std::string>& argv, const std::string& work
             for (const std::string& a : argv)
                 args.push_back(const_cast<char*>(a.c_str()));
             args.push_back(nullptr);
-            ::execvp(args[0], args.data());
+            // execvp would hand a file without a #! line to /bin/sh.
+            if (argv[0].find('/') == std::string::npos)
+                ::execvp(args[0], args.data());
+            else
+                ::execv(args[0], args.data());
             err = errno;
         }
         [[maybe_unused]] auto n = ::write(fds[1], &err, sizeof err);

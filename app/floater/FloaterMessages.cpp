@@ -59,16 +59,14 @@ HandOver handOverToRunningFloater(platform::Desktop& desktop, const std::vector<
     const platform::WindowId first = findRunningFloater(desktop);
     if (first == 0)
         return HandOver::NoFloater;
-    return deliverMessage(desktop, first, messages.setActivePersonnr, 0, handOverNumber(args), 0)
+    return desktop.sendPrivateText(first, messages.setActivePersonnr, 0, handOverNumber(args))
                ? HandOver::Delivered
                : HandOver::Failed;
 }
 
-std::string receivedPersonnr(platform::Desktop& desktop, std::int64_t lParam)
+std::string receivedPersonnr(platform::Desktop& desktop, const platform::Message& message)
 {
-    if (lParam == 0)
-        return {};
-    const std::string text = desktop.atomName(static_cast<platform::AtomId>(lParam), 255);
+    const std::string text = desktop.receivePrivateText(message, 255);
     return toolkit::NumberFromHandOver(text).value_or(std::string());
 }
 

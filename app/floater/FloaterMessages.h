@@ -41,11 +41,13 @@ bool deliverMessage(platform::Desktop& desktop, platform::WindowId target, platf
 
 enum class HandOver { NoFloater, Delivered, Failed };
 // At process start: registers the messages and, when a floater already runs,
-// hands it the personal number of the command line (SET_ACTIVE_PERSONNR).
+// hands it the personal number of the command line (SET_ACTIVE_PERSONNR) as
+// a private text: a personal number must not stay readable in the window
+// system after the hand-over.
 HandOver handOverToRunningFloater(platform::Desktop& desktop, const std::vector<std::string>& args);
 
 // The number a received SET_ACTIVE_PERSONNR carries, trimmed, or empty when
-// the message is to be ignored (no atom, or no whole personal number).
-std::string receivedPersonnr(platform::Desktop& desktop, std::int64_t lParam);
+// the message is to be ignored (no text, or no whole personal number).
+std::string receivedPersonnr(platform::Desktop& desktop, const platform::Message& message);
 
 } // namespace floater

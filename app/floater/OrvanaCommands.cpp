@@ -36,7 +36,7 @@ OrvanaSendResult SendToOrvana(platform::Desktop& desktop, platform::MessageId ms
     if (!std::filesystem::exists(program, ec))
         return OrvanaSendResult::NotRunning;
     const std::string parameters = "PNR=" + start.lastLookedUp + " " + start.startParameters;
-    return desktop.shellOpen(program, parameters, start.dirPrefix) ? OrvanaSendResult::Started
+    return desktop.runProgram(program, parameters, start.dirPrefix) ? OrvanaSendResult::Started
                                                                   : OrvanaSendResult::NotRunning;
 }
 

@@ -3,6 +3,7 @@
 #include "FloaterLookup.h"
 #include "FloaterSync.h"
 #include "PictureEditorOpener.h"
+#include "SessionPlatform.h"
 #include "TrayIcons.h"
 #include "app/core/ProgramInfo.h"
 #include "app/sync/TfrmSystreg.h"
@@ -30,6 +31,7 @@
 #include <QScreen>
 #include <QStyleFactory>
 #include <QSystemTrayIcon>
+#include <QWindow>
 
 namespace floater {
 
@@ -132,6 +134,8 @@ void TQ7FloaterFrmOrvana::FormCreate()
     compactLine_->setVisible(!optionActions_.at(Option::ShowPatInfo)->isChecked());
     setWindowFlag(Qt::WindowStaysOnTopHint, optionActions_.at(Option::StayOnTop)->isChecked());
     bringToFront(Layer::Message);
+    if (!desktop_) // no tracking pass will ever say anything here
+        setMessageText(toolkit::Translate(QString::fromUtf8(kNoWindowSystem)));
 
     connect(&timer2_, &QTimer::timeout, this, &TQ7FloaterFrmOrvana::Timer2Timer);
     timer2_.setSingleShot(true);
@@ -363,13 +367,23 @@ void TQ7FloaterFrmOrvana::applyStayOnTop(bool on)
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible)
         show();
+    applyWindowIdentity();
+}
+
+platform::WindowId TQ7FloaterFrmOrvana::nativeWindow() const
+{
+    // The platform window's own id: the xcb plugin makes a new native window
+    // when the stay-on-top flag changes, which QWidget::winId() does not see.
+    const QWindow* w = windowHandle();
+    return w && w->handle() ? w->winId() : 0;
 }
 
 void TQ7FloaterFrmOrvana::applyWindowIdentity()
 {
-    // The native window may be recreated when its flags change.
-    if (desktop_ && testAttribute(Qt::WA_WState_Created))
-        desktop_->setWindowIdentity(winId(), kFloaterClass, kApplicationTitle);
+    // Every native window gets the identity, so that a second start still
+    // finds us after "Alltid överst" was toggled.
+    if (const platform::WindowId w = nativeWindow(); desktop_ && w)
+        desktop_->setWindowIdentity(w, kFloaterClass, kApplicationTitle);
 }
 
 void TQ7FloaterFrmOrvana::AdjustFloaterHeight()
@@ -400,6 +414,8 @@ bool TQ7FloaterFrmOrvana::event(QEvent* event)
     // The native window is made on first show and again when flags change.
     if (event->type() == QEvent::WinIdChange || event->type() == QEvent::Show)
         applyWindowIdentity();
+    else if (event->type() == QEvent::Move) // dragged, or placed
+        publishState();
     return handled;
 }
 
@@ -429,23 +445,32 @@ void TQ7FloaterFrmOrvana::FormShow()
 void TQ7FloaterFrmOrvana::Timer2Timer()
 {
     timer2_.stop();
-    if (optionActions_.at(Option::StartMinimized)->isChecked())
-        minimizeApplication();
-    for (const QString& arg : args_) {
-        // The word itself, in any case: a file name that merely contains it
-        // ("notes_update_all.txt") must never update every patient.
-        if (arg.trimmed().compare(QLatin1String("UPDATE_ALL"), Qt::CaseInsensitive) == 0) {
-            if (updateAll_) {
-                updateAll_(); // ends by closing the window: no tracking
-                return;
+    bool batchRun = false;
+    const bool ran = serial_.run([&] {
+        if (optionActions_.at(Option::StartMinimized)->isChecked())
+            minimizeApplication();
+        for (const QString& arg : args_) {
+            // The word itself, in any case: a file name that merely contains it
+            // ("notes_update_all.txt") must never update every patient.
+            if (arg.trimmed().compare(QLatin1String("UPDATE_ALL"), Qt::CaseInsensitive) == 0) {
+                if (updateAll_) {
+                    updateAll_(); // ends by closing the window: no tracking
+                    batchRun = true;
+                }
+                break;
             }
-            break;
+            if (const auto number = toolkit::NumberFromCommandLine(arg.toStdString())) {
+                lookup_->LookupPatient(*number, true);
+                break;
+            }
         }
-        if (const auto number = toolkit::NumberFromCommandLine(arg.toStdString())) {
-            lookup_->LookupPatient(*number, true);
-            break;
-        }
+    });
+    if (!ran) {
+        timer2_.start(); // a hand-over is being looked up: try again
+        return;
     }
+    if (batchRun)
+        return;
     publishState();
     timer3_.start();
 }
@@ -464,10 +489,13 @@ void TQ7FloaterFrmOrvana::Timer3Timer()
 {
     timer3_.stop();
     if (desktop_) {
-        const app::TrackingOptions options =
-            app::ReadTrackingOptions({toolkit::ReadSetting, toolkit::ReadSettingOrDefault});
-        app::ClinicWindowTracker tracker(*desktop_, trackingState_, *lookup_, *captions_);
-        applyTrackingResult(tracker.Timer3Timer(options));
+        // Skipped while a hand-over is looked up; the next tick comes.
+        serial_.run([this] {
+            const app::TrackingOptions options =
+                app::ReadTrackingOptions({toolkit::ReadSetting, toolkit::ReadSettingOrDefault});
+            app::ClinicWindowTracker tracker(*desktop_, trackingState_, *lookup_, *captions_);
+            applyTrackingResult(tracker.Timer3Timer(options));
+        });
     }
     publishState();
     timer3_.start();
@@ -498,22 +526,33 @@ void TQ7FloaterFrmOrvana::DefaultHandler(const platform::Message& message)
 {
     if (!desktop_ || message.id != messages_.setActivePersonnr || message.id == 0)
         return;
-    const std::string number = receivedPersonnr(*desktop_, message.lParam);
+    // The lookup writes the state; a flood of messages must not cost a file
+    // write each.
+    const std::string number = receivedPersonnr(*desktop_, message);
     if (!number.empty())
-        lookup_->LookupPatient(number, false);
-    publishState();
+        serial_.handOver(number);
 }
 
 void TQ7FloaterFrmOrvana::closeEvent(QCloseEvent* event)
 {
+    FormClose();
+    tray_->hide();
+    event->accept();
+}
+
+void TQ7FloaterFrmOrvana::FormClose()
+{
+    if (closed_)
+        return;
+    closed_ = true;
     timer2_.stop();
     timer3_.stop();
     if (databases_)
         databases_->shutdown();
+    // The position Qt last had; no window-system request, so this also works
+    // once the connection to the display is gone.
     toolkit::WriteSetting(kSection, "Formleft", std::to_string(x()));
     toolkit::WriteSetting(kSection, "Formtop", std::to_string(y()));
-    tray_->hide();
-    event->accept();
 }
 
 void TQ7FloaterFrmOrvana::keyPressEvent(QKeyEvent* event)
@@ -529,7 +568,7 @@ void TQ7FloaterFrmOrvana::openManual()
     const QString prefix = QString::fromStdString(orvanaDirPrefix_);
     const QString path = QDir(prefix.isEmpty() ? QDir::currentPath() : prefix).filePath(kManual);
     if (QFile::exists(path) && desktop_) {
-        desktop_->shellOpen(path.toStdString(), "", prefix.toStdString());
+        desktop_->shellOpen(path.toStdString(), prefix.toStdString());
         return;
     }
     toolkit::ShowInfo(toolkit::Translate(
@@ -547,14 +586,17 @@ bool TQ7FloaterFrmOrvana::eventFilter(QObject* watched, QEvent* event)
     if (watched == orvanaButton_ && event->type() == QEvent::MouseButtonPress) {
         BitBtn1MouseDown(static_cast<QMouseEvent*>(event));
     } else if (event->type() == QEvent::MouseButtonPress) {
+        // Screen coordinates: a press passes from a label to the areas
+        // around it, each with coordinates of its own.
         auto* e = static_cast<QMouseEvent*>(event);
-        if (e->button() == Qt::LeftButton)
-            mbDown_ = e->position();
+        if (e->button() == Qt::LeftButton) {
+            mbDown_ = e->globalPosition();
+            posAtDown_ = pos();
+        }
     } else if (event->type() == QEvent::MouseMove) {
         auto* e = static_cast<QMouseEvent*>(event);
         if (e->buttons() & Qt::LeftButton) {
-            const QPointF delta = e->position() - mbDown_;
-            move(pos() + delta.toPoint());
+            move(posAtDown_ + (e->globalPosition() - mbDown_).toPoint());
             return true;
         }
     } else if (event->type() == QEvent::MouseButtonDblClick &&

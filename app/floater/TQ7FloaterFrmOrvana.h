@@ -5,6 +5,7 @@
 #include "CountTile.h"
 #include "FloaterMessages.h"
 #include "FloaterOptions.h"
+#include "app/core/SerialLookups.h"
 #include "app/core/Tracking.h"
 #include "app/database/DatabaseStartup.h"
 #include "app/database/JournalQueries.h"
@@ -46,8 +47,15 @@ public:
                         app::Q7LoginPrompt* login = nullptr, QWidget* parent = nullptr);
     ~TQ7FloaterFrmOrvana() override;
 
+    // The native window other programs see (and send messages to); 0 before
+    // there is one.
+    platform::WindowId nativeWindow() const;
     // Handles a registered message sent to this window.
     void DefaultHandler(const platform::Message& message);
+    // The close steps: timers stopped, connections rolled back and closed,
+    // the position written. Runs once, whichever way the program ends (the
+    // window closed, the application quit, a signal, the display gone).
+    void FormClose();
     void AdjustFloaterHeight();
     // F1: opens the manual, or says where it should be.
     void openManual();
@@ -211,9 +219,13 @@ private:
     QString stateFile_;
     QByteArray publishedState_; // what the state file holds
     QString stateFileFailure_;  // the last reason it could not be written, told once
-    QPointF mbDown_;
+    QPointF mbDown_;  // where the mouse went down, on the screen
+    QPoint posAtDown_; // where the window was then
     bool shownOnce_ = false;
     bool closeNow_ = false;
+    bool closed_ = false;
+    // Passes, the start-up lookup and hand-overs, one at a time.
+    app::SerialLookups serial_{[this](const std::string& number) { lookup_->LookupPatient(number, false); }};
 };
 
 } // namespace floater

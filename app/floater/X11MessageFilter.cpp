@@ -10,7 +10,7 @@ bool X11MessageFilter::nativeEventFilter(const QByteArray& eventType, void* mess
     if (eventType != "xcb_generic_event_t")
         return false;
     const auto decoded = platform::X11Desktop::decodeClientMessage(message);
-    if (!decoded || decoded->target != floater_->winId())
+    if (!decoded || decoded->target != floater_->nativeWindow())
         return false;
     const auto& m = floater_->messages();
     if (decoded->id != m.setActivePersonnr && decoded->id != m.setActivePatient &&

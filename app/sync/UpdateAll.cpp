@@ -89,7 +89,7 @@ bool TUpdateAll::run()
     if (path.isEmpty() || !SaveBatchLog(view_.logLines(), path))
         showerrorlist = true;
     else if (showerrorlist && desktop_)
-        desktop_->shellOpen(path.toStdString(), std::string(), logDir_.toStdString());
+        desktop_->shellOpen(path.toStdString(), logDir_.toStdString());
     view_.endBatch();
     return showerrorlist;
 }

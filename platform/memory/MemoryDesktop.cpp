@@ -28,6 +28,13 @@ void MemoryDesktop::remove(WindowId w)
     order_.erase(std::remove(order_.begin(), order_.end(), w), order_.end());
 }
 
+std::vector<WindowId> MemoryDesktop::topLevelWindows()
+{
+    std::vector<WindowId> out = children(0);
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
 std::vector<WindowId> MemoryDesktop::children(WindowId parent)
 {
     std::vector<WindowId> out;
@@ -126,8 +133,12 @@ void MemoryDesktop::restoreWindow(WindowId w)
 
 void MemoryDesktop::raiseWindow(WindowId w)
 {
-    if (exists(w))
-        windows_.at(w).raised = true;
+    if (!exists(w))
+        return;
+    windows_.at(w).raised = true;
+    // In front of its siblings.
+    order_.erase(std::remove(order_.begin(), order_.end(), w), order_.end());
+    order_.push_back(w);
 }
 
 std::optional<Capture> MemoryDesktop::captureWindow(WindowId w)
@@ -150,10 +161,16 @@ void MemoryDesktop::setWindowIdentity(WindowId w, const std::string& cls, const 
     windows_.at(w).text = title;
 }
 
-bool MemoryDesktop::shellOpen(const std::string& file, const std::string& parameters,
-                              const std::string& workingDir)
+bool MemoryDesktop::shellOpen(const std::string& file, const std::string& workingDir)
 {
-    shellCalls.push_back({file, parameters, workingDir});
+    shellCalls.push_back({file, {}, workingDir, false});
+    return std::find(startableFiles.begin(), startableFiles.end(), file) != startableFiles.end();
+}
+
+bool MemoryDesktop::runProgram(const std::string& file, const std::string& parameters,
+                               const std::string& workingDir)
+{
+    shellCalls.push_back({file, parameters, workingDir, true});
     return std::find(startableFiles.begin(), startableFiles.end(), file) != startableFiles.end();
 }
 

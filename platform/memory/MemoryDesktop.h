@@ -24,13 +24,15 @@ public:
     };
     struct ShellCall {
         std::string file, parameters, workingDir;
+        bool program = false; // runProgram; else shellOpen (a document)
     };
     struct SentMessage {
         Message message;
         std::string atomText; // the LPARAM's atom text at the time of sending
     };
 
-    // Adds a window as the topmost child of parent (0 = a top-level window).
+    // Adds a window in front of its siblings (0 = a top-level window). Top-level
+    // windows are listed front to back, children in the order they were added.
     WindowId add(WindowId parent, std::string cls, std::string text, bool visible = true);
     Window& window(WindowId w) { return windows_.at(w); }
     void remove(WindowId w);
@@ -40,10 +42,10 @@ public:
     std::vector<ShellCall> shellCalls;
     // Called for every message sent to a window; lets a test play the receiver.
     std::function<void(const Message&)> onMessage;
-    // Files that shellOpen can start.
+    // Files that shellOpen and runProgram can start.
     std::vector<std::string> startableFiles;
 
-    std::vector<WindowId> topLevelWindows() override { return children(0); }
+    std::vector<WindowId> topLevelWindows() override;
     std::vector<WindowId> children(WindowId parent) override;
     std::string className(WindowId w) override;
     std::string windowText(WindowId w, std::size_t maxChars) override;
@@ -63,14 +65,15 @@ public:
     WindowId createApplicationWindow(const std::string& cls, const std::string& title) override;
     void setWindowIdentity(WindowId w, const std::string& cls, const std::string& title) override;
     void destroyWindow(WindowId w) override { remove(w); }
-    bool shellOpen(const std::string& file, const std::string& parameters,
-                   const std::string& workingDir) override;
+    bool shellOpen(const std::string& file, const std::string& workingDir) override;
+    bool runProgram(const std::string& file, const std::string& parameters,
+                    const std::string& workingDir) override;
 
     std::size_t liveAtoms() const { return atoms_.size(); }
 
 private:
     std::map<WindowId, Window> windows_;
-    std::vector<WindowId> order_; // creation order; children() filters it
+    std::vector<WindowId> order_; // back to front; children() filters it
     WindowId next_ = 0x100;
     std::map<std::string, MessageId> messages_;
     std::map<AtomId, std::string> atoms_;

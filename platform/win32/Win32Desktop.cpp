@@ -262,8 +262,14 @@ void Win32Desktop::destroyWindow(WindowId w)
     DestroyWindow(hwnd(w));
 }
 
-bool Win32Desktop::shellOpen(const std::string& file, const std::string& parameters,
-                             const std::string& workingDir)
+bool Win32Desktop::shellOpen(const std::string& file, const std::string& workingDir)
+{
+    return runProgram(file, std::string(), workingDir);
+}
+
+// The shell's "open" verb serves both: Windows tells programs from documents.
+bool Win32Desktop::runProgram(const std::string& file, const std::string& parameters,
+                              const std::string& workingDir)
 {
     const std::wstring f = widen(file), p = widen(parameters), d = widen(workingDir);
     const auto rc = reinterpret_cast<std::intptr_t>(

@@ -58,8 +58,9 @@ public:
     WindowId createApplicationWindow(const std::string& cls, const std::string& title) override;
     void setWindowIdentity(WindowId w, const std::string& cls, const std::string& title) override;
     void destroyWindow(WindowId w) override;
-    bool shellOpen(const std::string& file, const std::string& parameters,
-                   const std::string& workingDir) override;
+    bool shellOpen(const std::string& file, const std::string& workingDir) override;
+    bool runProgram(const std::string& file, const std::string& parameters,
+                    const std::string& workingDir) override;
 
     void setMessageHandler(MessageHandler handler) { handler_ = std::move(handler); }
     // Runs the calling thread's messages, sent ones included, for up to

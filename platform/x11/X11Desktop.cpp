@@ -56,6 +56,20 @@ constexpr std::size_t kClassBytes = 512;
 
 constexpr std::uint32_t kIconicState = 3;
 
+// Minimised: the window manager's WM_STATE says iconic, or EWMH says hidden.
+bool iconic(const xcb_get_property_reply_t* wmState, const xcb_get_property_reply_t* netState,
+            xcb_atom_t hidden)
+{
+    if (wmState && wmState->format == 32 && xcb_get_property_value_length(wmState) >= 4 &&
+        *static_cast<const std::uint32_t*>(xcb_get_property_value(wmState)) == kIconicState)
+        return true;
+    if (!netState || netState->format != 32 || hidden == XCB_ATOM_NONE)
+        return false;
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(netState));
+    const int n = xcb_get_property_value_length(netState) / 4;
+    return std::find(atoms, atoms + n, hidden) != atoms + n;
+}
+
 } // namespace
 
 X11Desktop::X11Desktop(const char* displayName)
@@ -118,6 +132,8 @@ std::vector<WindowId> X11Desktop::topLevelWindows()
     std::vector<WindowId> windows(kids, kids + xcb_query_tree_children_length(tree.get()));
     if (manager && manager->type != XCB_ATOM_NONE)
         replaceFramesByClients(windows);
+    // The server lists the bottom of the stack first.
+    std::reverse(windows.begin(), windows.end());
     return windows;
 }
 
@@ -242,16 +258,22 @@ std::vector<WindowFacts> X11Desktop::windowFacts(const std::vector<WindowId>& wi
     // A UTF-8 character takes at most four bytes.
     const std::size_t maxBytes = maxChars * 4;
     const auto longs = static_cast<std::uint32_t>((maxBytes + 3) / 4);
+    const xcb_atom_t wmState = request.visible ? atom("WM_STATE") : xcb_atom_t{XCB_ATOM_NONE};
+    const xcb_atom_t netState = request.visible ? atom("_NET_WM_STATE") : xcb_atom_t{XCB_ATOM_NONE};
+    const xcb_atom_t hidden = request.visible ? atom("_NET_WM_STATE_HIDDEN") : xcb_atom_t{XCB_ATOM_NONE};
     struct Cookies {
         xcb_get_window_attributes_cookie_t attributes;
-        xcb_get_property_cookie_t wmClass, netName, wmName;
+        xcb_get_property_cookie_t wmState, netState, wmClass, netName, wmName;
     };
     std::vector<Cookies> cookies(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
         const auto w = static_cast<xcb_window_t>(windows[i]);
         Cookies& c = cookies[i];
-        if (request.visible)
+        if (request.visible) {
             c.attributes = xcb_get_window_attributes(conn_, w);
+            c.wmState = xcb_get_property(conn_, 0, w, wmState, wmState, 0, 1);
+            c.netState = xcb_get_property(conn_, 0, w, netState, XCB_ATOM_ATOM, 0, 32);
+        }
         if (request.className)
             c.wmClass = xcb_get_property(conn_, 0, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0,
                                          kClassBytes / 4);
@@ -268,7 +290,10 @@ std::vector<WindowFacts> X11Desktop::windowFacts(const std::vector<WindowId>& wi
         WindowFacts& f = out[i];
         if (request.visible) {
             auto attributes = reply(conn_, xcb_get_window_attributes_reply, cookies[i].attributes);
-            f.visible = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+            auto state = reply(conn_, xcb_get_property_reply, cookies[i].wmState);
+            auto net = reply(conn_, xcb_get_property_reply, cookies[i].netState);
+            f.visible = attributes && (attributes->map_state == XCB_MAP_STATE_VIEWABLE ||
+                                       iconic(state.get(), net.get(), hidden));
         }
         if (request.className)
             f.className = sanitizeUtf8(classPart(propertyText(
@@ -306,22 +331,11 @@ bool X11Desktop::isMinimized(WindowId w)
 {
     const auto win = static_cast<xcb_window_t>(w);
     const xcb_atom_t wmState = atom("WM_STATE");
-    auto state = reply(conn_, xcb_get_property_reply,
-                       xcb_get_property(conn_, 0, win, wmState, wmState, 0, 1));
-    if (state && state->format == 32 && xcb_get_property_value_length(state.get()) >= 4 &&
-        *static_cast<std::uint32_t*>(xcb_get_property_value(state.get())) == kIconicState)
-        return true;
-    auto net = reply(conn_, xcb_get_property_reply,
-                     xcb_get_property(conn_, 0, win, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 32));
-    if (!net || net->format != 32)
-        return false;
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(net.get()));
-    const int n = xcb_get_property_value_length(net.get()) / 4;
-    const xcb_atom_t hidden = atom("_NET_WM_STATE_HIDDEN");
-    for (int i = 0; i < n; ++i)
-        if (atoms[i] == hidden)
-            return true;
-    return false;
+    const auto stateCookie = xcb_get_property(conn_, 0, win, wmState, wmState, 0, 1);
+    const auto netCookie = xcb_get_property(conn_, 0, win, atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 32);
+    auto state = reply(conn_, xcb_get_property_reply, stateCookie);
+    auto net = reply(conn_, xcb_get_property_reply, netCookie);
+    return iconic(state.get(), net.get(), atom("_NET_WM_STATE_HIDDEN"));
 }
 
 std::optional<Rect> X11Desktop::windowRect(WindowId w)
@@ -342,12 +356,19 @@ std::optional<Rect> X11Desktop::windowRect(WindowId w)
 
 WindowId X11Desktop::mdiActiveChild(WindowId mdiClient)
 {
+    // Mapped, not viewable: Q7 hidden or minimised keeps its active document.
     const std::vector<WindowId> kids = children(mdiClient);
-    const std::vector<WindowFacts> facts = windowFacts(kids, {.visible = true});
-    for (std::size_t i = kids.size(); i-- > 0;)
-        if (facts[i].visible)
-            return kids[i];
-    return 0;
+    std::vector<xcb_get_window_attributes_cookie_t> cookies;
+    cookies.reserve(kids.size());
+    for (WindowId k : kids)
+        cookies.push_back(xcb_get_window_attributes(conn_, static_cast<xcb_window_t>(k)));
+    WindowId active = 0;
+    for (std::size_t i = 0; i < kids.size(); ++i) {
+        auto attributes = reply(conn_, xcb_get_window_attributes_reply, cookies[i]);
+        if (attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED)
+            active = kids[i]; // children come bottom of the stack first
+    }
+    return active;
 }
 
 MessageId X11Desktop::registerMessage(const std::string& name)
@@ -395,6 +416,34 @@ bool X11Desktop::sendMessage(WindowId target, MessageId msg, std::int64_t wParam
     std::unique_ptr<xcb_generic_error_t, FreeDeleter<xcb_generic_error_t>> err(
         xcb_request_check(conn_, c));
     return !err;
+}
+
+bool X11Desktop::sendPrivateText(WindowId target, MessageId msg, std::int64_t wParam,
+                                 const std::string& text)
+{
+    if (text.empty())
+        return sendMessage(target, msg, wParam, 0);
+    if (utf8Length(text) > 255 || msg == 0)
+        return false;
+    const xcb_void_cookie_t c = xcb_change_property_checked(
+        conn_, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(target), msg, atom("UTF8_STRING"), 8,
+        static_cast<std::uint32_t>(text.size()), text.data());
+    std::unique_ptr<xcb_generic_error_t, FreeDeleter<xcb_generic_error_t>> err(xcb_request_check(conn_, c));
+    return !err && sendMessage(target, msg, wParam, msg);
+}
+
+std::string X11Desktop::receivePrivateText(const Message& message, std::size_t maxChars)
+{
+    // Only the property this message names, on the window it was sent to.
+    if (message.lParam == 0 || message.lParam != static_cast<std::int64_t>(message.id))
+        return {};
+    const std::size_t maxBytes = maxChars * 4;
+    auto r = reply(conn_, xcb_get_property_reply,
+                   xcb_get_property(conn_, 1, static_cast<xcb_window_t>(message.target), message.id,
+                                    atom("UTF8_STRING"), 0, static_cast<std::uint32_t>((maxBytes + 3) / 4)));
+    if (r && r->bytes_after != 0) // too long to have been deleted: remove it anyway
+        xcb_delete_property(conn_, static_cast<xcb_window_t>(message.target), message.id);
+    return cutUtf8(sanitizeUtf8(propertyText(r.get(), maxBytes)), maxChars);
 }
 
 std::optional<Message> X11Desktop::decodeClientMessage(const void* xcbEvent)
@@ -515,10 +564,15 @@ void X11Desktop::destroyWindow(WindowId w)
     flush();
 }
 
-bool X11Desktop::shellOpen(const std::string& file, const std::string& parameters,
-                           const std::string& workingDir)
+bool X11Desktop::shellOpen(const std::string& file, const std::string& workingDir)
 {
-    return startDetached(shellOpenCommand(file, parameters), workingDir);
+    return startDetached(openDocumentCommand(file), workingDir);
+}
+
+bool X11Desktop::runProgram(const std::string& file, const std::string& parameters,
+                            const std::string& workingDir)
+{
+    return startDetached(programCommand(file, parameters), workingDir);
 }
 
 } // namespace platform

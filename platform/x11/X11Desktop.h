@@ -2,8 +2,8 @@
 // The desktop layer on X11, through xcb.
 //
 // Mapping of the window-system notions:
-//  - top-level windows: the children of the root window, bottom of the stack
-//    first; under a window manager that announces itself (EWMH
+//  - top-level windows: the children of the root window, top of the stack
+//    first (front to back, as on Windows); under a window manager that announces itself (EWMH
 //    _NET_SUPPORTING_WM_CHECK on the root) a child without WM_CLASS is the
 //    manager's frame and stands for the window inside it, one or two levels
 //    down, that carries WM_STATE;
@@ -12,13 +12,19 @@
 //    first, each window before its own children;
 //  - class name: the class part of WM_CLASS; title and control text: _NET_WM_NAME
 //    (UTF-8), else WM_NAME (Latin-1);
-//  - visible: map state "viewable"; minimised: WM_STATE iconic or _NET_WM_STATE_HIDDEN;
+//  - minimised: WM_STATE iconic or _NET_WM_STATE_HIDDEN; visible: map state
+//    "viewable", or minimised (a minimised window is visible on Windows);
 //  - registered message and global atom: an X atom (atoms are never freed on X11,
-//    so deleteAtom does nothing);
+//    so deleteAtom does nothing; only texts a Windows peer reads as atoms
+//    become atoms);
+//  - a private text (sendPrivateText): a UTF-8 property of the target window
+//    named after the message, with LPARAM the message's atom; the receiver
+//    reads and deletes it, so it does not outlive the message in the server;
 //  - message: a ClientMessage of format 32 whose type is the message atom,
 //    data[0] = WPARAM, data[1] = LPARAM (low 32 bits each);
-//  - active MDI child: the topmost viewable child of the MDI client window
-//    (activating a document raises it, as on Windows);
+//  - active MDI child: the topmost mapped child of the MDI client window
+//    (activating a document raises it, as on Windows), whether or not the
+//    windows above it are shown;
 //  - rectangle: geometry including the border, translated to root coordinates.
 // Every read tolerates windows that vanish meanwhile (the X error is consumed,
 // the answer is empty), non-UTF-8 texts (invalid bytes become U+FFFD) and huge
@@ -65,14 +71,18 @@ public:
     void deleteAtom(AtomId atom) override;
     bool sendMessage(WindowId target, MessageId msg, std::int64_t wParam,
                      std::int64_t lParam) override;
+    bool sendPrivateText(WindowId target, MessageId msg, std::int64_t wParam,
+                         const std::string& text) override;
+    std::string receivePrivateText(const Message& message, std::size_t maxChars) override;
     void restoreWindow(WindowId w) override;
     void raiseWindow(WindowId w) override;
     std::optional<Capture> captureWindow(WindowId w) override;
     WindowId createApplicationWindow(const std::string& cls, const std::string& title) override;
     void setWindowIdentity(WindowId w, const std::string& cls, const std::string& title) override;
     void destroyWindow(WindowId w) override;
-    bool shellOpen(const std::string& file, const std::string& parameters,
-                   const std::string& workingDir) override;
+    bool shellOpen(const std::string& file, const std::string& workingDir) override;
+    bool runProgram(const std::string& file, const std::string& parameters,
+                    const std::string& workingDir) override;
 
     // Sets the UTF-8 title (_NET_WM_NAME and WM_NAME) of one of our windows.
     void setTitle(xcb_window_t w, const std::string& title);

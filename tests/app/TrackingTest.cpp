@@ -1,11 +1,14 @@
+#include "StackingCases.h"
 #include "TrackingDoubles.h"
 
 #include "platform/memory/MemoryDesktop.h"
+#include "tools/q7sim/MemoryBackend.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
+#include <sstream>
 
 using namespace app;
 using namespace app::testing;
@@ -263,16 +266,6 @@ INSTANTIATE_TEST_SUITE_P(
                      s.desktop.add(s.desktop.window(mdi).mdiActive, "Edit", B);
                  },
                  {"", {A}, {A}, false}},
-        Scenario{"TitlePartTakesTheLastMatchingWindow",
-                 [](Q7Screen& s, auto&, auto&) {
-                     s.openQ7("Q7 Kliniksystem - Anna");
-                     s.control("Edit", A);
-                     const WindowId first = s.doc;
-                     s.openQ7("Q7 Kliniksystem - Berit");
-                     s.control("Edit", B);
-                     s.control("Edit", C, first);
-                 },
-                 {"", {B}, {B}, false}},
         Scenario{"TitlePartUpperCasesSwedishLetters",
                  [](Q7Screen& s, auto&, TrackingOptions& o) {
                      o.Q7WindowTitles = {"Tandvården", "Folktand"};
@@ -319,6 +312,26 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  {kQ7NotRunning, {}, {}, true}}),
     [](const ::testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
+
+TEST(Tracking, StackingAndVisibilityCasesOnTheMemoryDesktop)
+{
+    for (const StackingCase& c : stackingCases()) {
+        SCOPED_TRACE(c.name);
+        MemoryDesktop desktop;
+        q7sim::MemoryBackend backend(desktop);
+        std::ostringstream replies;
+        q7sim::Q7Sim sim(backend, replies);
+        std::istringstream script(withTag(c.script, "mem"));
+        for (std::string line; std::getline(script, line);)
+            sim.run(line);
+        ASSERT_EQ(replies.str(), "");
+        TrackingState state;
+        RecordingLookup lookup(state);
+        NoCaptionReader captions;
+        ClinicWindowTracker tracker(desktop, state, lookup, captions);
+        expectStackingOutcome(c, tracker.Timer3Timer(stackingOptions("mem")));
+    }
+}
 
 TEST(Tracking, SamePatientOnScreenIsLookedUpOnceUntilAPassFindsNobody)
 {

@@ -256,6 +256,17 @@ TEST_F(BuildConnectionStringTest, NoFileWarnsAndAsksForOne)
                     "\r\rVälj databasanslutning i nästa dialog");
 }
 
+TEST_F(BuildConnectionStringTest, NothingNamedGoesStraightToTheChoice)
+{
+    // A first start: no setting, no file on the command line, two files to choose from.
+    writeUdl("A.udl", QStringLiteral("SQLOLEDB.1;Integrated Security=SSPI;Data Source=A"));
+    writeUdl("B.udl", QStringLiteral("SQLOLEDB.1;Integrated Security=SSPI;Data Source=B"));
+    chosen = QStringLiteral("B.udl");
+    EXPECT_EQ(build(), "Provider=SQLOLEDB.1;Integrated Security=SSPI;Data Source=B");
+    EXPECT_EQ(chooserAsked, "DefaultDataProvider");
+    EXPECT_TRUE(env.dialogs.shown.empty()) << env.dialogs.shown[0].text.toStdString();
+}
+
 TEST_F(BuildConnectionStringTest, CancelledChoiceLeavesAnEmptyProvider)
 {
     chosen = QStringLiteral("Borta.udl");

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -18,29 +19,44 @@ TEST(ShellCommand, SplitParametersHonoursQuotes)
     EXPECT_EQ(splitParameters(""), V{});
 }
 
-TEST(ShellCommand, ProgramRunsDirectlyOtherFilesGoToTheHandler)
+// Waits a little for a file a started program writes.
+bool appears(const fs::path& file)
 {
-    const fs::path dir = fs::temp_directory_path() / "tq7-shell-test";
-    fs::create_directories(dir);
-    const fs::path prog = dir / "prog.sh";
-    std::ofstream(prog) << "#!/bin/sh\necho \"$@\" > \"$(pwd)/args.txt\"\n";
-    fs::permissions(prog, fs::perms::owner_all);
-    const fs::path doc = dir / "manual.doc";
-    std::ofstream(doc) << "x";
-
-    EXPECT_EQ(shellOpenCommand(prog.string(), "PNR=1 x"),
-              (std::vector<std::string>{prog.string(), "PNR=1", "x"}));
-    EXPECT_EQ(shellOpenCommand(doc.string(), ""),
-              (std::vector<std::string>{"xdg-open", doc.string()}));
-
-    fs::remove(dir / "args.txt");
-    ASSERT_TRUE(startDetached(shellOpenCommand(prog.string(), "PNR=1 x"), dir.string()));
-    for (int i = 0; i < 100 && !fs::exists(dir / "args.txt"); ++i)
+    for (int i = 0; i < 100 && !fs::exists(file); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return fs::exists(file);
+}
+
+TEST(ShellCommand, DocumentsGoToTheOpenerProgramsRunWithTheirParameters)
+{
+    const fs::path dir = fs::temp_directory_path() / ("tq7-shell-test-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    // Each file writes a marker when something executes it.
+    const auto write = [&](const char* name, const std::string& text) {
+        std::ofstream(dir / name) << text;
+        fs::permissions(dir / name, fs::perms::owner_all);
+        return (dir / name).string();
+    };
+    const std::string prog = write("prog.sh", "#!/bin/sh\necho \"$@\" > \"$(pwd)/args.txt\"\n");
+    // A document on a share with the execute bit set: sh would run its lines.
+    const std::string manual = write("manual.doc", "touch \"$(pwd)/ran.txt\"\n");
+
+    using V = std::vector<std::string>;
+    EXPECT_EQ(programCommand(prog, "PNR=1 x"), (V{prog, "PNR=1", "x"}));
+    EXPECT_EQ(programCommand("orvana.exe", ""), (V{"./orvana.exe"}));
+    EXPECT_EQ(openDocumentCommand(manual), (V{"xdg-open", manual}));
+
+    ASSERT_TRUE(startDetached(programCommand(prog, "PNR=1 x"), dir.string()));
+    ASSERT_TRUE(appears(dir / "args.txt"));
     std::ifstream in(dir / "args.txt");
     std::string line;
     std::getline(in, line);
     EXPECT_EQ(line, "PNR=1 x");
+
+    // Run as a program, a file without a #! line is refused, not given to sh.
+    EXPECT_FALSE(startDetached(programCommand(manual, ""), dir.string()));
+    EXPECT_FALSE(startDetached(programCommand("manual.doc", ""), dir.string()));
+    EXPECT_FALSE(appears(dir / "ran.txt"));
     EXPECT_FALSE(startDetached({(dir / "missing").string()}, dir.string()));
     fs::remove_all(dir);
 }

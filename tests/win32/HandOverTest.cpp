@@ -33,7 +33,7 @@ protected:
             if (m.id != messages.setActivePersonnr)
                 return std::nullopt;
             received.push_back({m, desktop.atomName(static_cast<platform::AtomId>(m.lParam), 255),
-                                floater::receivedPersonnr(desktop, m.lParam)});
+                                floater::receivedPersonnr(desktop, m)});
             return 1;
         });
     }

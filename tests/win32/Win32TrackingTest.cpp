@@ -2,6 +2,7 @@
 // read through the Win32 desktop layer.
 
 #include "../app/Q7SimTracking.h"
+#include "../app/StackingCases.h"
 #include "WineSupport.h"
 
 #include "ocr/core/CaptionOcr.h"
@@ -107,6 +108,21 @@ TEST_F(Win32Tracking, EachDialogTitleWinsOverTheDocumentWhileItIsOpen)
         sim->send("close dialog");
         ASSERT_TRUE(sim->sync());
         EXPECT_EQ(pass().lookedUp, A);
+    }
+}
+
+TEST_F(Win32Tracking, StackingAndVisibilityCases)
+{
+    const std::string stackTag = "w" + std::to_string(GetCurrentProcessId());
+    for (const StackingCase& c : stackingCases()) {
+        SCOPED_TRACE(c.name);
+        sim = std::make_unique<q7sim::Q7SimProcess>(win32test::windowsPath(TQ7_Q7SIM), "");
+        ASSERT_TRUE(sim->send(withTag(c.script, stackTag)));
+        ASSERT_TRUE(sim->sync());
+        state = {};
+        lookup.calls.clear();
+        expectStackingOutcome(c, tracker->Timer3Timer(stackingOptions(stackTag)));
+        ASSERT_TRUE(sim->quit());
     }
 }
 

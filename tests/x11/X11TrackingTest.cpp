@@ -2,6 +2,7 @@
 // script).
 
 #include "../app/Q7SimTracking.h"
+#include "../app/StackingCases.h"
 
 #include "platform/Utf8.h"
 #include "platform/x11/X11Desktop.h"
@@ -88,6 +89,21 @@ TEST_F(X11Tracking, ABookingDialogsNumberIsLookedUpOnceAndAReferenceNever)
     ASSERT_TRUE(sim->sync());
     EXPECT_EQ(pass().lookedUp, B);
     EXPECT_EQ(lookup.calls, (std::vector<std::string>{A, B}));
+}
+
+TEST_F(X11Tracking, StackingAndVisibilityCasesAsOnWindows)
+{
+    const std::string tag = "x" + std::to_string(getpid());
+    for (const StackingCase& c : stackingCases()) {
+        SCOPED_TRACE(c.name);
+        sim = std::make_unique<q7sim::Q7SimProcess>(TQ7_Q7SIM, std::getenv("TQ7_TEST_DISPLAY"));
+        ASSERT_TRUE(sim->send(withTag(c.script, tag)));
+        ASSERT_TRUE(sim->sync());
+        state = {};
+        lookup.calls.clear();
+        expectStackingOutcome(c, tracker->Timer3Timer(stackingOptions(tag)));
+        ASSERT_TRUE(sim->quit());
+    }
 }
 
 TEST_F(X11Tracking, ActiveDocumentIsTheTopmostShownOneAndDialogsWin)

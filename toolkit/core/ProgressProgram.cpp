@@ -182,7 +182,7 @@ ProgressProgram::Outcome ProgressProgram::start(const std::string& caption,
     if (window == 0 && !recentlyStarted()) {
         launchedAt_ = setup_.clock();
         const std::string folder = std::filesystem::path(path_).parent_path().string();
-        if (!desktop_.shellOpen(path_, launchParameters(caption, status), folder))
+        if (!desktop_.runProgram(path_, launchParameters(caption, status), folder))
             return Outcome::External;
         window = findProgramWindow();
     } else if (window != 0 && recentlyStarted()) {

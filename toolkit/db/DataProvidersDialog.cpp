@@ -48,7 +48,7 @@ private:
 
 void shellOpen(const QString& file)
 {
-    platform::startDetached(platform::shellOpenCommand(file.toStdString(), ""),
+    platform::startDetached(platform::openDocumentCommand(file.toStdString()),
                             DataLinksDir().toStdString());
 }
 

@@ -112,20 +112,23 @@ std::optional<QString> unusableSqliteJournal(const QString& connectionString)
 bool startFromDataProviderFile(QString* error)
 {
     QString& file = DataProviderFile();
-    if (!QFileInfo::exists(file) && QFileInfo::exists(DataLinksDir() + file))
+    if (!file.isEmpty() && !QFileInfo::exists(file) && QFileInfo::exists(DataLinksDir() + file))
         file = DataLinksDir() + file;
-    if (!QFileInfo::exists(file)) {
+    if (!QFileInfo(file).isFile()) {
         const QStringList udl = QDir(DataLinksDir()).entryList({QStringLiteral("*.udl")}, QDir::Files);
         if (udl.size() == 1) {
             file = QDir(DataLinksDir()).absoluteFilePath(udl.front());
             WriteSetting("DataProvider", "DefaultDataProvider", std8(file));
         }
     }
-    if (!QFileInfo::exists(file)) {
-        ShowWarning(Translate(QStringLiteral("Kunde inte hitta den angivna DataProvider-filen "))
-                    + u'"' + file + QStringLiteral("\"!\r")
-                    + Translate(QStringLiteral("Kontrollera att filen finns i den aktuella katalogen och försök igen!"))
-                    + QStringLiteral("\r\r") + Translate(QStringLiteral("Välj databasanslutning i nästa dialog")));
+    if (!QFileInfo(file).isFile()) {
+        // Only a named file that is missing is worth a warning; with nothing
+        // named (a first start) the choice comes at once.
+        if (!file.isEmpty())
+            ShowWarning(Translate(QStringLiteral("Kunde inte hitta den angivna DataProvider-filen "))
+                        + u'"' + file + QStringLiteral("\"!\r")
+                        + Translate(QStringLiteral("Kontrollera att filen finns i den aktuella katalogen och försök igen!"))
+                        + QStringLiteral("\r\r") + Translate(QStringLiteral("Välj databasanslutning i nästa dialog")));
         const DataProviderChooser& choose = chooser();
         file = DataLinksDir() + (choose ? choose : OpenDataProviderDialog)(QStringLiteral("DefaultDataProvider"));
         // A cancelled choice leaves no file: the provider then reads as empty
@@ -214,8 +217,10 @@ std::optional<QString> ReadDataProviderValue(const QString& path, QString* error
 
 void ChooseDataProviderFile(const QStringList& arguments, const QString& programDir)
 {
-    QString file = QString::fromStdString(ReadSetting("DataProvider", "DefaultDataProvider"));
-    if (!QFileInfo::exists(file))
+    // An absent setting names no file: "ERROR" is no file name.
+    const std::string setting = ReadSetting("DataProvider", "DefaultDataProvider");
+    QString file = setting == kAbsent ? QString() : QString::fromStdString(setting);
+    if (!file.isEmpty() && !QFileInfo::exists(file))
         file = DataLinksDir() + file;
     for (const QString& arg : arguments) {
         if (!arg.contains(QStringLiteral(".UDL"), Qt::CaseInsensitive))

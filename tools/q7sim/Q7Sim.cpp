@@ -192,6 +192,11 @@ bool Q7Sim::run(const std::string& line)
             backend_.raise(w, parentClass(w));
         } else if (command == "show" || command == "hide") {
             backend_.setShown(window(word(rest)), command == "show");
+        } else if (command == "minimize") {
+            const Handle w = window(word(rest));
+            if (parents_[w] != 0)
+                throw std::invalid_argument("minimize takes a top-level window");
+            backend_.minimize(w);
         } else if (command == "geometry") {
             const Handle w = window(word(rest));
             Geometry g;

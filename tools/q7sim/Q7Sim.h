@@ -16,6 +16,10 @@
 //   raise NAME                   puts a window above its siblings; a document
 //                                of "mdi" raised becomes Q7's active one
 //   show NAME | hide NAME        shows or hides a window
+//   minimize NAME                minimises a top-level window the way the
+//                                window system does (on X11 what a window
+//                                manager does: unmapped, WM_STATE iconic,
+//                                _NET_WM_STATE_HIDDEN)
 //   geometry NAME X Y W H        moves and sizes a window
 //   frame NAME [DEPTH]           (X11 only) does what a reparenting window
 //                                manager does: puts a top-level window into a
@@ -80,6 +84,7 @@ public:
     virtual void setText(Handle w, const std::string& text) = 0;
     virtual void raise(Handle w, const std::string& parentClass) = 0;
     virtual void setShown(Handle w, bool shown) = 0;
+    virtual void minimize(Handle w) = 0;
     virtual void setGeometry(Handle w, const Geometry& g) = 0;
     // Puts a top-level window into depth frames; returns them, outermost first.
     virtual std::vector<Handle> frame(Handle client, int depth) = 0;

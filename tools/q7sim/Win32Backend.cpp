@@ -180,6 +180,11 @@ void Win32Backend::setShown(Handle w, bool shown)
     ShowWindow(hwnd(w), shown ? SW_SHOWNA : SW_HIDE);
 }
 
+void Win32Backend::minimize(Handle w)
+{
+    ShowWindow(hwnd(w), SW_SHOWMINNOACTIVE);
+}
+
 void Win32Backend::setGeometry(Handle w, const Geometry& g)
 {
     MoveWindow(hwnd(w), g.x, g.y, g.width, g.height, TRUE);

@@ -25,6 +25,7 @@ public:
     void setText(Handle w, const std::string& text) override;
     void raise(Handle w, const std::string& parentClass) override;
     void setShown(Handle w, bool shown) override;
+    void minimize(Handle w) override;
     void setGeometry(Handle w, const Geometry& g) override;
     std::vector<Handle> frame(Handle client, int depth) override;
     void destroy(Handle w, const std::string& parentClass) override;

@@ -52,6 +52,18 @@ void X11Backend::setShown(Handle w, bool shown)
         xcb_unmap_window(desktop_.connection(), xid(w));
 }
 
+void X11Backend::minimize(Handle w)
+{
+    xcb_connection_t* c = desktop_.connection();
+    const xcb_atom_t wmState = desktop_.atom("WM_STATE");
+    const std::uint32_t iconicState[] = {3, 0};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xid(w), wmState, wmState, 32, 2, iconicState);
+    const xcb_atom_t hidden = desktop_.atom("_NET_WM_STATE_HIDDEN");
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xid(w), desktop_.atom("_NET_WM_STATE"), XCB_ATOM_ATOM,
+                        32, 1, &hidden);
+    xcb_unmap_window(c, xid(w));
+}
+
 void X11Backend::setGeometry(Handle w, const Geometry& g)
 {
     const std::uint32_t values[] = {static_cast<std::uint32_t>(g.x), static_cast<std::uint32_t>(g.y),

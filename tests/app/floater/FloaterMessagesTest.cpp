@@ -23,10 +23,10 @@ TEST(FloaterMessages, FindsTheRunningFloaterOnlyWithItsApplicationWindow)
     const auto app = d.createApplicationWindow("TApplication", "Tervalen Q7-koppling");
     d.add(0, "Other", "y");
     const auto floaterWindow = d.add(0, "tq7floaterfrmorvana", ""); // case does not matter
+    EXPECT_EQ(findRunningFloater(d), floaterWindow); // the first one, front to back
+    d.remove(floaterWindow);
+    EXPECT_EQ(d.className(findRunningFloater(d)), "TQ7FloaterFrmOrvana");
     EXPECT_NE(findRunningFloater(d), app);
-    EXPECT_EQ(d.className(findRunningFloater(d)), "TQ7FloaterFrmOrvana"); // the first one
-    d.remove(d.topLevelWindows().front());
-    EXPECT_EQ(findRunningFloater(d), floaterWindow);
 }
 
 TEST(FloaterMessages, HandOverNumberTakesTheFirstFittingParameter)
@@ -63,10 +63,11 @@ TEST(FloaterMessages, DeliverUsesAnAtomOnlyForRealText)
 TEST(FloaterMessages, ReceivedNumberMustBeAWholePersonalNumber)
 {
     platform::MemoryDesktop d;
-    EXPECT_EQ(receivedPersonnr(d, 0), "");
-    EXPECT_EQ(receivedPersonnr(d, d.addAtom("  12345  ")), "");
-    EXPECT_EQ(receivedPersonnr(d, d.addAtom("123456")), "");
-    EXPECT_EQ(receivedPersonnr(d, d.addAtom("%")), "");
-    EXPECT_EQ(receivedPersonnr(d, d.addAtom(" 191212121212 ")), "191212121212");
-    EXPECT_EQ(receivedPersonnr(d, 999999), ""); // unknown atom
+    const auto received = [&](std::int64_t lParam) { return receivedPersonnr(d, {1, 2, 0, lParam}); };
+    EXPECT_EQ(received(0), "");
+    EXPECT_EQ(received(d.addAtom("  12345  ")), "");
+    EXPECT_EQ(received(d.addAtom("123456")), "");
+    EXPECT_EQ(received(d.addAtom("%")), "");
+    EXPECT_EQ(received(d.addAtom(" 191212121212 ")), "191212121212");
+    EXPECT_EQ(received(999999), ""); // unknown atom
 }

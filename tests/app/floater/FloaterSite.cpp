@@ -112,6 +112,31 @@ bool FloaterSite::click(int x, int y, int count)
                            px, py, "click", "--repeat", QString::number(count), "--delay", "60", "1"}) == 0;
 }
 
+bool FloaterSite::drag(int x, int y, int dx, int dy)
+{
+    const QJsonObject g = state()["geometry"].toObject();
+    const int px = g["x"].toInt() + x, py = g["y"].toInt() + y;
+    QStringList args{"search", "--class", "^TQ7FloaterFrmOrvana$", "windowraise", "mousemove",
+                     QString::number(px), QString::number(py), "mousedown", "1"};
+    // Several motions, as a hand makes them: each is applied to where the
+    // window is by then.
+    for (int step = 1; step <= 4; ++step)
+        args << "sleep" << "0.05" << "mousemove" << QString::number(px + dx * step / 4)
+             << QString::number(py + dy * step / 4);
+    args << "sleep" << "0.05" << "mouseup" << "1";
+    return run("xdotool", args) == 0;
+}
+
+bool FloaterSite::chooseFirstMenuItem(int x, int y)
+{
+    const QJsonObject g = state()["geometry"].toObject();
+    const int px = g["x"].toInt() + x, py = g["y"].toInt() + y;
+    return run("xdotool", {"search", "--class", "^TQ7FloaterFrmOrvana$", "windowraise", "mousemove",
+                           QString::number(px), QString::number(py), "click", "3", "sleep", "0.5",
+                           "mousemove", QString::number(px + 30), QString::number(py + 10), "sleep",
+                           "0.2", "click", "1"}) == 0;
+}
+
 bool waitForFileText(const QString& file, const QString& text, int ms)
 {
     QElapsedTimer t;

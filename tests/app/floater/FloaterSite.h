@@ -38,6 +38,12 @@ public:
     bool waitForState(const std::function<bool(const QJsonObject&)>& pred, int ms) const;
     // Clicks (count 1) or double-clicks (2) at a point of the floater's window.
     bool click(int x, int y, int count);
+    // Presses the left button at a point of the floater's window, moves the
+    // mouse by (dx, dy) in steps and lets go.
+    bool drag(int x, int y, int dx, int dy);
+    // Right-clicks at a point of the window and clicks the first item of the
+    // menu that opens there.
+    bool chooseFirstMenuItem(int x, int y);
 
     static QString binary(const QString& relative);
 

@@ -84,6 +84,7 @@ TEST_F(OrvanaCommandsTest, NotRunningStartsTheProgramOnTheLastNumber)
         EXPECT_EQ(SendToOrvana(desktop, 13, 3, true, "", 77, start), OrvanaSendResult::Started);
         ASSERT_EQ(desktop.shellCalls.size(), 1u);
         EXPECT_EQ(desktop.shellCalls[0].file, (dir / "orvana.exe").string());
+        EXPECT_TRUE(desktop.shellCalls[0].program) << "run as the program it is";
         EXPECT_EQ(desktop.shellCalls[0].parameters, c.expected);
         EXPECT_EQ(desktop.shellCalls[0].workingDir, dir.string());
         EXPECT_TRUE(desktop.sent.empty());

@@ -59,6 +59,25 @@ inline void multiplyAdd16(int16_t* acc, const Sample* s, int16_t k, int n)
     }
 }
 
+// acc[i] += k * s[i] for the pairs of types the separable passes use most;
+// the caller makes sure the sums fit the accumulator.
+void MultiplyAdd(int16_t* acc, const int16_t* s, int16_t k, int n);
+void MultiplyAdd(int32_t* acc, const uint8_t* s, int32_t k, int n);
+void MultiplyAdd(int32_t* acc, const int32_t* s, int32_t k, int n);
+
+template <class Acc, class Sample>
+inline void multiplyAdd(Acc* acc, const Sample* s, Acc k, int n)
+{
+    if constexpr (std::is_same_v<Acc, int16_t> && std::is_same_v<Sample, uint8_t>) {
+        MultiplyAdd16(acc, s, k, n);
+    } else if constexpr (requires { MultiplyAdd(acc, s, k, n); } && !std::is_same_v<Acc, int64_t>) {
+        MultiplyAdd(acc, s, k, n);
+    } else {
+        for (int i = 0; i < n; ++i)
+            acc[i] = Acc(acc[i] + k * Acc(s[i]));
+    }
+}
+
 // Taps [begin, end) whose partial sums fit 16 bits (samples 0..maxSample), so
 // the vectoriser can run them eight lanes wide; a tap too heavy for that
 // stands alone and is summed in the wide accumulator.
@@ -187,11 +206,8 @@ void convolveSeparableWith(const Plane3<Sample>& p, int r, const SeparableKernel
         const Sample* s = p.row(sy);
         std::fill(out, out + n, Acc(0));
         const int begin = 3 * interiorBegin, end = 3 * interiorEnd;
-        for (const auto& [dx, k] : rowTaps) {
-            const Sample* shifted = s + 3 * dx;
-            for (int i = begin; i < end; ++i)
-                out[i] = Acc(out[i] + k * Acc(shifted[i]));
-        }
+        for (const auto& [dx, k] : rowTaps)
+            multiplyAdd(out + begin, s + 3 * dx + begin, k, end - begin);
         const auto border = [&](int x) {
             for (const auto& [dx, k] : rowTaps) {
                 const Sample* px = s + 3 * mirrorIndex(x, dx, w, r);
@@ -212,12 +228,8 @@ void convolveSeparableWith(const Plane3<Sample>& p, int r, const SeparableKernel
             rows[t] = rowPass(mirrorIndex(y, columnTaps[t].first, h, r));
         Acc* acc = sums.data();
         std::fill(acc, acc + n, Acc(0));
-        for (size_t t = 0; t < columnTaps.size(); ++t) {
-            const Acc k = columnTaps[t].second;
-            const Acc* in = rows[t];
-            for (int i = 0; i < n; ++i)
-                acc[i] = Acc(acc[i] + k * in[i]);
-        }
+        for (size_t t = 0; t < columnTaps.size(); ++t)
+            multiplyAdd(acc, rows[t], columnTaps[t].second, n);
         onRow(y, static_cast<const Acc*>(acc));
     }
 }
@@ -251,7 +263,7 @@ uint8_t finishExact(int64_t sum, int64_t bias, int64_t divisor);
 
 // Turns rows of channel sums in minSum..maxSum into bytes, equal to
 // finishExact: a shift for power-of-two divisors, a multiply and shift for
-// other divisors below 2^22, else exact division.
+// other divisors below 2^22 (in 32 bits below 256), else exact division.
 class ByteFinisher {
 public:
     ByteFinisher(int64_t minSum, int64_t maxSum, qint32 bias, qint32 divisor);
@@ -265,6 +277,14 @@ public:
             for (int i = 0; i < n; ++i) {
                 const int32_t v = (int32_t(sums[i]) + offset) >> s;
                 out[i] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
+            }
+        } else if (mode_ == Multiply32) {
+            const int32_t offset = int32_t(offset_), sign = int32_t(sign_), limit = int32_t(limit_);
+            const uint32_t m = multiplier_;
+            const int s = shift_;
+            for (int i = 0; i < n; ++i) {
+                const int32_t v = sign * (int32_t(sums[i]) + offset);
+                out[i] = uint8_t((uint32_t(v < 0 ? 0 : v > limit ? limit : v) * m) >> s);
             }
         } else if (mode_ == Multiply) {
             const int64_t offset = offset_, sign = sign_, limit = limit_;
@@ -281,7 +301,7 @@ public:
     }
 
 private:
-    enum Mode { Exact, Shift, Multiply };
+    enum Mode { Exact, Shift, Multiply32, Multiply };
     Mode mode_ = Exact;
     qint32 bias_, divisor_;
     int shift_ = 0;

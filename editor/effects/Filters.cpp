@@ -250,9 +250,9 @@ ByteFinisher::ByteFinisher(int64_t minSum, int64_t maxSum, qint32 bias, qint32 d
 {
     const int64_t biasTimesDivisor = int64_t(bias) * divisor;
     const uint32_t magnitude = uint32_t(std::abs(int64_t(divisor)));
-    if (divisor > 0 && std::has_single_bit(uint32_t(divisor)) &&
-        minSum + biasTimesDivisor >= std::numeric_limits<int32_t>::min() &&
-        maxSum + biasTimesDivisor <= std::numeric_limits<int32_t>::max()) {
+    const bool fits32 = minSum + biasTimesDivisor > std::numeric_limits<int32_t>::min() &&
+                        maxSum + biasTimesDivisor <= std::numeric_limits<int32_t>::max();
+    if (divisor > 0 && std::has_single_bit(uint32_t(divisor)) && fits32) {
         mode_ = Shift;
         shift_ = std::countr_zero(uint32_t(divisor));
         offset_ = biasTimesDivisor;
@@ -267,6 +267,9 @@ ByteFinisher::ByteFinisher(int64_t minSum, int64_t maxSum, qint32 bias, qint32 d
         limit_ = 255 * int64_t(magnitude);
         shift_ = 8 + 2 * std::bit_width(magnitude);
         multiplier_ = uint32_t(((uint64_t(1) << shift_) + magnitude - 1) / magnitude);
+        // Below 256, s <= 24 and n * m <= 255 (2^s + d - 1) < 2^32.
+        if (magnitude < 256 && fits32)
+            mode_ = Multiply32;
     }
 }
 

@@ -149,7 +149,7 @@ TEST(ByteFinisher, EqualsExactDivisionAtEveryQuotientStepForLargeDivisors)
     // Divisors about the limits of the shift and multiply variants, with biases;
     // checked at and beside each point where the quotient steps.
     const std::pair<qint32, qint32> cases[] = {
-        {3, 0},          {-3, 5},           {999, -7},        {-999, 300},     {65536, 1},
+        {3, 0},          {-3, 5},           {255, -4},        {-255, 2},       {257, 1},           {999, -7},        {-999, 300},     {65536, 1},
         {(1 << 21) + 1, 0}, {(1 << 22) - 1, -2}, {-((1 << 22) - 1), 9}, {1 << 22, 0}, {(1 << 22) + 3, 1},
         {1 << 30, -1},   {std::numeric_limits<qint32>::max(), 0}, {std::numeric_limits<qint32>::min() + 1, 3},
     };

@@ -261,6 +261,26 @@ void convolveRows(const Plane3<Sample>& p, int r, std::span<const Tap> taps, int
 // clamp-trunc(bias + sum / divisor) computed exactly; divisor is not 0.
 uint8_t finishExact(int64_t sum, int64_t bias, int64_t divisor);
 
+// Division by a divisor below 256 as clamp, 32-bit multiply and shift.
+struct Multiply32Steps {
+    int32_t offset, sign, limit;
+    uint32_t multiplier;
+    int shift;
+
+    template <class Acc>
+    void run(const Acc* sums, uint8_t* out, int n) const
+    {
+        for (int i = 0; i < n; ++i) {
+            const int32_t v = sign * (int32_t(sums[i]) + offset);
+            out[i] = uint8_t((uint32_t(v < 0 ? 0 : v > limit ? limit : v) * multiplier) >> shift);
+        }
+    }
+};
+
+// Multiply32Steps::run built for AVX2 as well.
+void FinishMultiply32(const int16_t* sums, uint8_t* out, int n, const Multiply32Steps& steps);
+void FinishMultiply32(const int32_t* sums, uint8_t* out, int n, const Multiply32Steps& steps);
+
 // Turns rows of channel sums in minSum..maxSum into bytes, equal to
 // finishExact: a shift for power-of-two divisors, a multiply and shift for
 // other divisors below 2^22 (in 32 bits below 256), else exact division.
@@ -279,13 +299,11 @@ public:
                 out[i] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
             }
         } else if (mode_ == Multiply32) {
-            const int32_t offset = int32_t(offset_), sign = int32_t(sign_), limit = int32_t(limit_);
-            const uint32_t m = multiplier_;
-            const int s = shift_;
-            for (int i = 0; i < n; ++i) {
-                const int32_t v = sign * (int32_t(sums[i]) + offset);
-                out[i] = uint8_t((uint32_t(v < 0 ? 0 : v > limit ? limit : v) * m) >> s);
-            }
+            const Multiply32Steps steps{int32_t(offset_), int32_t(sign_), int32_t(limit_), multiplier_, shift_};
+            if constexpr (std::is_same_v<Acc, int64_t>)
+                steps.run(sums, out, n);
+            else
+                FinishMultiply32(sums, out, n, steps);
         } else if (mode_ == Multiply) {
             const int64_t offset = offset_, sign = sign_, limit = limit_;
             const uint64_t m = multiplier_;

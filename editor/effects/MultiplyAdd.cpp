@@ -29,4 +29,16 @@ __attribute__((target_clones("avx2", "default"))) void MultiplyAdd(int32_t* acc,
         acc[i] += k * s[i];
 }
 
+__attribute__((target_clones("avx2", "default"))) void FinishMultiply32(const int16_t* sums, uint8_t* out, int n,
+                                                                        const Multiply32Steps& steps)
+{
+    steps.run(sums, out, n);
+}
+
+__attribute__((target_clones("avx2", "default"))) void FinishMultiply32(const int32_t* sums, uint8_t* out, int n,
+                                                                        const Multiply32Steps& steps)
+{
+    steps.run(sums, out, n);
+}
+
 } // namespace effects::detail

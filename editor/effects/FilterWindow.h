@@ -1,6 +1,7 @@
 #pragma once
 // The window machinery shared by the linear and rank filters: edge mirroring
-// and one convolution core for every linear filter.
+// and the convolution cores of the linear filters (two-dimensional, and
+// row-then-column for kernels of rank one), which give the same sums.
 
 #include "Filters.h"
 

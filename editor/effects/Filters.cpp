@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstring>
 #include <initializer_list>
+#include <numeric>
 #include <optional>
 
 namespace effects {
@@ -103,68 +104,6 @@ TMultiPassFilter preset(const char* name, std::array<const char*, 4> passes, std
 }
 
 int radiusOf(int size) { return size == 2 ? 2 : size == 3 ? 3 : 1; }
-
-// clamp-trunc(bias + sum / divisor) computed exactly; divisor is not 0.
-uint8_t finishExact(int64_t sum, int64_t bias, int64_t divisor)
-{
-    int64_t n = bias * divisor + sum;
-    if (divisor < 0) {
-        n = -n;
-        divisor = -divisor;
-    }
-    if (n < 0)
-        return 0;
-    return uint8_t(std::min<int64_t>(n / divisor, 255));
-}
-
-// Turns rows of channel sums into bytes: a shift for power-of-two divisors, a
-// table when the range of sums is modest, else exact division.
-class ByteFinisher {
-public:
-    ByteFinisher(int64_t minSum, int64_t maxSum, qint32 bias, qint32 divisor)
-        : minSum_(minSum), bias_(bias), divisor_(divisor)
-    {
-        const int64_t biasTimesDivisor = int64_t(bias) * divisor;
-        if (divisor > 0 && std::has_single_bit(uint32_t(divisor)) &&
-            minSum + biasTimesDivisor >= std::numeric_limits<int32_t>::min() &&
-            maxSum + biasTimesDivisor <= std::numeric_limits<int32_t>::max()) {
-            shift_ = std::countr_zero(uint32_t(divisor));
-            offset_ = int32_t(biasTimesDivisor);
-        } else if (maxSum - minSum < (int64_t(1) << 22)) {
-            table_.resize(size_t(maxSum - minSum + 1));
-            for (size_t i = 0; i < table_.size(); ++i)
-                table_[i] = finishExact(minSum + int64_t(i), bias, divisor);
-        }
-    }
-
-    template <class Acc>
-    void row(const Acc* sums, uint8_t* out, int n) const
-    {
-        if (shift_) {
-            const int s = *shift_;
-            const int32_t offset = offset_;
-            for (int i = 0; i < n; ++i) {
-                const int32_t v = (int32_t(sums[i]) + offset) >> s;
-                out[i] = uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
-            }
-        } else if (!table_.empty()) {
-            const uint8_t* t = table_.data();
-            const int64_t first = minSum_;
-            for (int i = 0; i < n; ++i)
-                out[i] = t[sums[i] - first];
-        } else {
-            for (int i = 0; i < n; ++i)
-                out[i] = finishExact(sums[i], bias_, divisor_);
-        }
-    }
-
-private:
-    int64_t minSum_;
-    qint32 bias_, divisor_;
-    std::optional<int> shift_;
-    int32_t offset_ = 0;
-    std::vector<uint8_t> table_;
-};
 
 std::pair<int64_t, int64_t> sumRange(std::span<const Tap> taps, int maxSample)
 {
@@ -294,6 +233,46 @@ void blendRows(const QImage& a, const QImage& b, QImage& target, const Progress&
 
 namespace detail {
 
+uint8_t finishExact(int64_t sum, int64_t bias, int64_t divisor)
+{
+    int64_t n = bias * divisor + sum;
+    if (divisor < 0) {
+        n = -n;
+        divisor = -divisor;
+    }
+    if (n < 0)
+        return 0;
+    return uint8_t(std::min<int64_t>(n / divisor, 255));
+}
+
+ByteFinisher::ByteFinisher(int64_t minSum, int64_t maxSum, qint32 bias, qint32 divisor)
+    : bias_(bias), divisor_(divisor)
+{
+    const int64_t biasTimesDivisor = int64_t(bias) * divisor;
+    const uint32_t magnitude = uint32_t(std::abs(int64_t(divisor)));
+    const bool fits32 = minSum + biasTimesDivisor > std::numeric_limits<int32_t>::min() &&
+                        maxSum + biasTimesDivisor <= std::numeric_limits<int32_t>::max();
+    if (divisor > 0 && std::has_single_bit(uint32_t(divisor)) && fits32) {
+        mode_ = Shift;
+        shift_ = std::countr_zero(uint32_t(divisor));
+        offset_ = biasTimesDivisor;
+    } else if (magnitude != 0 && magnitude < (1u << 22)) {
+        // Numerators are limited to 0..255 d first. With m = ceil(2^s / d) the
+        // error of n * m / 2^s against n / d is below n * d / 2^s < 1 / d when
+        // 2^s >= 256 d^2, so the quotient floors the same; both factors fit
+        // 32 bits for d < 2^22.
+        mode_ = Multiply;
+        sign_ = divisor < 0 ? -1 : 1;
+        offset_ = biasTimesDivisor;
+        limit_ = 255 * int64_t(magnitude);
+        shift_ = 8 + 2 * std::bit_width(magnitude);
+        multiplier_ = uint32_t(((uint64_t(1) << shift_) + magnitude - 1) / magnitude);
+        // Below 256, s <= 24 and n * m <= 255 (2^s + d - 1) < 2^32.
+        if (magnitude < 256 && fits32)
+            mode_ = Multiply32;
+    }
+}
+
 std::vector<Tap> kernelTaps(const TEffectMatrix& matrix, int radius)
 {
     std::vector<Tap> taps;
@@ -302,6 +281,41 @@ std::vector<Tap> kernelTaps(const TEffectMatrix& matrix, int radius)
             if (const qint32 k = matrix[MatrixIndex(dy, dx)])
                 taps.push_back({dy, dx, k});
     return taps;
+}
+
+std::optional<SeparableKernel> separate(std::span<const Tap> taps, int radius)
+{
+    const int size = 2 * radius + 1;
+    std::vector<int64_t> m(size_t(size) * size, 0);
+    for (const Tap& t : taps)
+        m[size_t((t.dy + radius) * size + t.dx + radius)] = t.k;
+    const auto weight = [&](int i, int j) { return m[size_t(i * size + j)]; };
+    int first = 0;
+    while (first < size && std::all_of(&m[size_t(first * size)], &m[size_t((first + 1) * size)],
+                                       [](int64_t k) { return k == 0; }))
+        ++first;
+    if (first == size)
+        return std::nullopt;
+    // The first non-zero row without its common factor; every row must be a
+    // whole multiple of it.
+    SeparableKernel kernel{std::vector<int64_t>(size_t(size), 0), std::vector<int64_t>(size_t(size))};
+    int64_t divisor = 0;
+    for (int j = 0; j < size; ++j)
+        divisor = std::gcd(divisor, weight(first, j));
+    int pivot = -1;
+    for (int j = 0; j < size; ++j) {
+        kernel.row[size_t(j)] = weight(first, j) / divisor;
+        if (pivot < 0 && kernel.row[size_t(j)] != 0)
+            pivot = j;
+    }
+    for (int i = first; i < size; ++i) {
+        const int64_t k = weight(i, pivot) / kernel.row[size_t(pivot)];
+        for (int j = 0; j < size; ++j)
+            if (weight(i, j) != k * kernel.row[size_t(j)])
+                return std::nullopt;
+        kernel.column[size_t(i)] = k;
+    }
+    return kernel;
 }
 
 } // namespace detail

@@ -12,7 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -164,14 +163,3 @@ BENCHMARK(PaintSmooth)->Apply(Zooms);
 BENCHMARK(PlainSmooth)->Apply(Zooms);
 BENCHMARK(OpenJpeg)->Unit(benchmark::kMillisecond)->Iterations(5)->MeasureProcessCPUTime();
 BENCHMARK(BrightnessStep)->Unit(benchmark::kMillisecond)->Iterations(10)->MeasureProcessCPUTime();
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -15,7 +15,6 @@
 #include "toolkit/core/PersonalNumber.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -29,30 +28,11 @@
 
 namespace {
 
+using ocrbench::childSeconds;
+using ocrbench::StillFloater;
+using ocrbench::threadSeconds;
+
 using Clock = std::chrono::steady_clock;
-
-// Processor time of this thread, and of the finished child processes: the
-// machine is shared, so wall time alone says little.
-double threadSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-double childSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_CHILDREN, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
-
-class StillFloater : public ocr::FloaterWindow {
-public:
-    std::optional<platform::Rect> floaterBounds() override { return std::nullopt; }
-    void moveFloaterTop(int) override {}
-    void processMessages() override {}
-};
 
 int envCount(const char* name, int fallback)
 {

@@ -2,6 +2,7 @@
 // Generated caption pictures for the OCR benchmarks: random valid personal
 // numbers drawn as the clinic windows draw them, with slight colour changes.
 
+#include "ocr/core/CaptionOcr.h"
 #include "ocr/core/StoredNetworks.h"
 #include "ocr/widgets/CaptionRenderer.h"
 #include "platform/memory/MemoryDesktop.h"
@@ -15,7 +16,34 @@
 #include <random>
 #include <string>
 
+#include <ctime>
+#include <sys/resource.h>
+
 namespace ocrbench {
+
+// Processor time of this thread, and of the finished child processes: the
+// machine is shared, so wall time alone says little.
+inline double threadSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+inline double childSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+}
+
+// A floater that never stands in the way of the strip being read.
+class StillFloater : public ocr::FloaterWindow {
+public:
+    std::optional<platform::Rect> floaterBounds() override { return std::nullopt; }
+    void moveFloaterTop(int) override {}
+    void processMessages() override {}
+};
 
 // YYYYMMDD-NNNN with a real date from 1900-2025 and a right check digit;
 // every fourth one a coordination number (day + 60).

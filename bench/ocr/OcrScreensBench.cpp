@@ -38,28 +38,11 @@
 
 namespace {
 
+using ocrbench::childSeconds;
+using ocrbench::StillFloater;
+using ocrbench::threadSeconds;
+
 constexpr int kBarWidth = 420;
-
-double threadSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-double childSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_CHILDREN, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
-}
-
-class StillFloater : public ocr::FloaterWindow {
-public:
-    std::optional<platform::Rect> floaterBounds() override { return std::nullopt; }
-    void moveFloaterTop(int) override {}
-    void processMessages() override {}
-};
 
 struct Strip {
     std::string truth; // YYYYMMDD-NNNN; empty for a strip without a number

@@ -21,6 +21,7 @@
 using dicom::DicomImageData;
 using dicomtest::ObjectFolder;
 using dicomtest::PixelSpec;
+using dicomtest::Spec;
 
 namespace {
 
@@ -55,17 +56,6 @@ std::shared_ptr<IDicomDataSet> Load(const QString& path)
     auto ds = std::make_shared<IDicomDataSet>();
     ds->LoadFile(path);
     return ds;
-}
-
-PixelSpec Spec(int rows, int columns, int allocated, int stored, QStringList attributes = {})
-{
-    PixelSpec s;
-    s.rows = rows;
-    s.columns = columns;
-    s.bitsAllocated = allocated;
-    s.bitsStored = stored;
-    s.attributes = std::move(attributes);
-    return s;
 }
 
 QStringList CacheFiles()

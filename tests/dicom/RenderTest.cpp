@@ -13,6 +13,7 @@
 using dicom::WindowMode;
 using dicomtest::ObjectFolder;
 using dicomtest::PixelSpec;
+using dicomtest::Spec;
 
 namespace {
 
@@ -60,17 +61,6 @@ struct RenderRow {
     const char* tool;
     QStringList options;
 };
-
-PixelSpec Spec(int rows, int columns, int allocated, int stored, QStringList attributes = {})
-{
-    PixelSpec s;
-    s.rows = rows;
-    s.columns = columns;
-    s.bitsAllocated = allocated;
-    s.bitsStored = stored;
-    s.attributes = std::move(attributes);
-    return s;
-}
 
 QString Io16(ObjectFolder& f)
 {

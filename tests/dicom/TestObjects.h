@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <utility>
+
 namespace dicomtest {
 
 struct PixelSpec {
@@ -22,6 +24,17 @@ struct PixelSpec {
     // here replaces the made-up one.
     QStringList attributes;
 };
+
+inline PixelSpec Spec(int rows, int columns, int allocated, int stored, QStringList attributes = {})
+{
+    PixelSpec s;
+    s.rows = rows;
+    s.columns = columns;
+    s.bitsAllocated = allocated;
+    s.bitsStored = stored;
+    s.attributes = std::move(attributes);
+    return s;
+}
 
 // The pixel bytes of a spec: a ramp over the whole stored range, different
 // per frame, little endian.

@@ -46,9 +46,14 @@ int typeClockPassword(toolkit::TInputForm& form)
 
 TEST_F(FloaterSyncTest, UpdateAllRunsFromTheStartUpTimerInsteadOfTracking)
 {
-    // The argument in any case and anywhere on the line starts the run, once.
-    for (const QStringList& args : {QStringList{"update_all"}, QStringList{"-SHOWCOUNT", "x_Update_All"}}) {
-        TQ7FloaterFrmOrvana w(&desktop, args);
+    // The word itself in any case starts the run, once; a name that merely
+    // contains it never does.
+    const struct {
+        QStringList args;
+        int runs;
+    } cases[] = {{{"update_all"}, 1}, {{"-SHOWCOUNT", "UPDATE_ALL"}, 1}, {{"-SHOWCOUNT", "x_Update_All"}, 0}};
+    for (const auto& c : cases) {
+        TQ7FloaterFrmOrvana w(&desktop, c.args);
         int runs = 0;
         w.setUpdateAll([&] {
             ++runs;
@@ -57,9 +62,10 @@ TEST_F(FloaterSyncTest, UpdateAllRunsFromTheStartUpTimerInsteadOfTracking)
         w.show();
         QElapsedTimer timer;
         timer.start();
-        while (w.isVisible() && timer.elapsed() < 5000)
+        // The start-up timer fires a second after the window shows.
+        while (w.isVisible() && timer.elapsed() < (c.runs ? 5000 : 2500))
             QApplication::processEvents(QEventLoop::AllEvents, 50);
-        EXPECT_EQ(runs, 1) << args.join(' ').toStdString();
+        EXPECT_EQ(runs, c.runs) << c.args.join(' ').toStdString();
     }
 }
 

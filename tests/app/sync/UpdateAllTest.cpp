@@ -177,7 +177,8 @@ TEST_P(UpdateAllTest, TheLogGoesToTheUsersPrivateFolderOnly)
     EXPECT_EQ(logFile, state + "/tervalen/q72orvana-logg.txt");
     EXPECT_EQ(modeOf(state + "/tervalen"), 0700u);
     EXPECT_EQ(modeOf(logFile), 0600u);
-    EXPECT_EQ(fileLines(), view.log);
+    // PostgreSQL's error text spans lines of its own.
+    EXPECT_EQ(fileLines().join('\n'), view.log.join('\n'));
     EXPECT_TRUE(QDir(tmp).isEmpty());
     ASSERT_EQ(desktop.shellCalls.size(), 1u);
     EXPECT_EQ(QString::fromStdString(desktop.shellCalls[0].file), logFile);

@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <utility>
+
 namespace floater {
 
 namespace {
@@ -34,6 +36,27 @@ void FloaterLookup::setJournal(QSqlDatabase journal, const app::SiteSwitches& sw
 }
 
 void FloaterLookup::LookupPatient(const std::string& text, bool pushAllowed)
+{
+    // A lookup lets messages run on its way; one asked for meanwhile waits
+    // for it (the newest wins) instead of running inside it, where the first
+    // one's push would go out with the second patient's number.
+    if (running_) {
+        waiting_ = Waiting{text, pushAllowed};
+        return;
+    }
+    running_ = true;
+    struct Done {
+        bool& running;
+        ~Done() { running = false; }
+    } done{running_};
+    lookUpOnce(text, pushAllowed);
+    while (waiting_) {
+        const Waiting next = *std::exchange(waiting_, std::nullopt);
+        lookUpOnce(next.text, next.pushAllowed);
+    }
+}
+
+void FloaterLookup::lookUpOnce(const std::string& text, bool pushAllowed)
 {
     if (window_.showCount())
         window_.orvanaButton()->setText(QString::number(++antalgangeriopenpatient_));

@@ -16,6 +16,8 @@
 #include <QSqlDatabase>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace floater {
 
@@ -60,6 +62,11 @@ public:
     bool locked() const { return locked_; }
 
 private:
+    struct Waiting {
+        std::string text;
+        bool pushAllowed;
+    };
+    void lookUpOnce(const std::string& text, bool pushAllowed);
     bool runPatientQuery(const QString& number);
     // Takes away everything shown about the patient before this one.
     void forgetShownPatient(const QString& number);
@@ -91,6 +98,8 @@ private:
     PatientQuery query_;
     int lastPushed_ = 0;
     bool locked_ = false;
+    bool running_ = false;
+    std::optional<Waiting> waiting_; // the newest lookup asked for while one runs
     int antalgangeriopenpatient_ = 0;
     app::ConnectionRecovery recovery_;
     bool pushPending_ = false; // the push allowance of the lookup that was cut off

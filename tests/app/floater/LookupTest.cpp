@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 
 using namespace floater;
 using dbtest::Engine;
@@ -247,6 +248,25 @@ TEST_P(LookupTest, SamePatientTwiceWithPushSendsOnce)
     patient(6, "19121213-1213", "Other", "One");
     lookup().LookupPatient("19121213-1213", false);
     EXPECT_EQ(sentCount(window->messages().setActivePatient), 1);
+}
+
+// A lookup lets messages run on its way. One asked for meanwhile (the
+// journal coming back, an option switched on again) waits for it: run inside
+// it, the first lookup's push would go out with the second patient's number.
+TEST_P(LookupTest, ALookupAskedForDuringAnotherWaitsForIt)
+{
+    window->optionAction(Option::ChangePatInOrvanaRealtime)->trigger();
+    patient(5, "19121212-1212", "Tolvan", "Tolvansson");
+    patient(6, "19121213-1213", "Other", "One");
+    picture(1, 5, 3);
+    sync.onCall = [&](const QString& personnr) { sync.result = personnr == "19121212-1212" ? 5 : 6; };
+    QTimer::singleShot(0, window.get(), [&] { lookup().LookupPatient("19121213-1213", false); });
+    lookup().LookupPatient("19121212-1212", true);
+    EXPECT_EQ(sync.calls, std::vector<QString>{"19121212-1212"});
+    ASSERT_EQ(sentCount(window->messages().setActivePatient), 1);
+    EXPECT_EQ(desktop.sent.back().message.wParam, 5);
+    EXPECT_EQ(window->patientLabel(), "Other One"); // the later lookup's display wins
+    EXPECT_EQ(window->countLabel(), "Antal bilder: 0");
 }
 
 TEST_P(LookupTest, MissingPatientWithRealtimeIsCreatedThroughTheSyncAndShown)

@@ -98,8 +98,15 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::string& path,
     si.hStdOutput = childOut;
     si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION pi{};
-    const BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &si, &pi);
+    // Under Wine a start now and then fails while the wine server is busy
+    // with other processes; a few tries ride that out.
+    BOOL started = FALSE;
+    for (int tries = 0; tries < 5 && !started; ++tries) {
+        if (tries > 0)
+            Sleep(200);
+        started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                 &si, &pi);
+    }
     CloseHandle(childIn);
     CloseHandle(childOut);
     if (!started) {

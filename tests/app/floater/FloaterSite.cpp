@@ -112,12 +112,24 @@ bool FloaterSite::click(int x, int y, int count)
                            px, py, "click", "--repeat", QString::number(count), "--delay", "60", "1"}) == 0;
 }
 
+bool FloaterSite::raiseFloater()
+{
+    // The search walks every window of the display; one that another test
+    // closes meanwhile ends xdotool with BadWindow. Nothing was pressed yet,
+    // so trying again is safe.
+    for (int tries = 0; tries < 3; ++tries)
+        if (run("xdotool", {"search", "--class", "^TQ7FloaterFrmOrvana$", "windowraise"}) == 0)
+            return true;
+    return false;
+}
+
 bool FloaterSite::drag(int x, int y, int dx, int dy)
 {
     const QJsonObject g = state()["geometry"].toObject();
     const int px = g["x"].toInt() + x, py = g["y"].toInt() + y;
-    QStringList args{"search", "--class", "^TQ7FloaterFrmOrvana$", "windowraise", "mousemove",
-                     QString::number(px), QString::number(py), "mousedown", "1"};
+    if (!raiseFloater())
+        return false;
+    QStringList args{"mousemove", QString::number(px), QString::number(py), "mousedown", "1"};
     // Several motions, as a hand makes them: each is applied to where the
     // window is by then.
     for (int step = 1; step <= 4; ++step)
@@ -131,8 +143,8 @@ bool FloaterSite::chooseFirstMenuItem(int x, int y)
 {
     const QJsonObject g = state()["geometry"].toObject();
     const int px = g["x"].toInt() + x, py = g["y"].toInt() + y;
-    return run("xdotool", {"search", "--class", "^TQ7FloaterFrmOrvana$", "windowraise", "mousemove",
-                           QString::number(px), QString::number(py), "click", "3", "sleep", "0.5",
+    return raiseFloater() &&
+           run("xdotool", {"mousemove", QString::number(px), QString::number(py), "click", "3", "sleep", "0.5",
                            "mousemove", QString::number(px + 30), QString::number(py + 10), "sleep",
                            "0.2", "click", "1"}) == 0;
 }

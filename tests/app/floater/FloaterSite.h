@@ -48,6 +48,8 @@ public:
     static QString binary(const QString& relative);
 
 private:
+    bool raiseFloater();
+
     QString display_;
     QTemporaryDir dir_;
     QProcessEnvironment env_;
